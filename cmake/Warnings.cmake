@@ -1,0 +1,9 @@
+# Warnings are errors in our own code. JUCE's module files are compiled without
+# them: they warn under current compilers and are not ours to change.
+function (ndir_enable_warnings target)
+    target_compile_options (${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Werror
+        -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-align
+        -Wunused -Wsign-compare -Wzero-as-null-pointer-constant -Wreorder
+        $<$<COMPILE_LANGUAGE:CXX>:-Wno-missing-field-initializers>)
+endfunction()
