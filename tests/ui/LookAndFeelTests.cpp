@@ -1,0 +1,259 @@
+#include "ui/AboutTabLookAndFeel.h"
+#include "ui/AudioCorvaneLookAndFeel.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    juce::Image transparentImage (int width, int height)
+    {
+        return juce::Image (juce::Image::ARGB, width, height, true);
+    }
+
+    int maxAlpha (const juce::Image& image, juce::Rectangle<int> area)
+    {
+        int result = 0;
+
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                result = juce::jmax (result, (int) image.getPixelAt (x, y).getAlpha());
+
+        return result;
+    }
+
+    bool sameImages (const juce::Image& a, const juce::Image& b)
+    {
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                    return false;
+
+        return true;
+    }
+
+    // A bar of two tabs drawn by a look-and-feel of the family.
+    struct TabBar
+    {
+        explicit TabBar (VstLookAndFeel& lookAndFeel, int height = 30)
+        {
+            bar.setLookAndFeel (&lookAndFeel);
+            bar.addTab ("Home", juce::Colours::gold, -1);
+            bar.addTab ("About", juce::Colours::gold, -1);
+            bar.setBounds (0, 0, 200, height);
+            bar.setCurrentTabIndex (0, false);
+        }
+
+        ~TabBar() { bar.setLookAndFeel (nullptr); }
+
+        juce::Image draw (int index, bool isMouseOver = false)
+        {
+            auto& button = *bar.getTabButton (index);
+            auto image = transparentImage (button.getWidth(), button.getHeight());
+            juce::Graphics g (image);
+            bar.getLookAndFeel().drawTabButton (button, g, isMouseOver, false);
+            return image;
+        }
+
+        juce::TabbedButtonBar bar { juce::TabbedButtonBar::TabsAtBottom };
+    };
+}
+
+//==============================================================================
+TEST (LookAndFeel, EveryFontIsSetInTheEmbeddedLato)
+{
+    AudioCorvaneLookAndFeel::getInstance();
+    auto& aboutTab = AboutTabLookAndFeel::getInstance();
+
+    EXPECT_EQ (juce::Font (20.0f).getTypefacePtr()->getName(), "Lato");
+    EXPECT_EQ (juce::Font ("DejaVu Serif", 12.0f, juce::Font::bold).getTypefacePtr()->getName(), "Lato");
+    EXPECT_EQ (aboutTab.getTypefaceForFont (juce::Font (9.0f)), VstLookAndFeel::getCustomFont().getTypefacePtr());
+    EXPECT_EQ (VstLookAndFeel::getCustomFont().getTypefacePtr(), VstLookAndFeel::getCustomFont().getTypefacePtr())
+        << "decoded once, then shared";
+}
+
+TEST (LookAndFeel, AboutTabBecomesTheDefaultAfterTheTabbedContentsLookAndFeel)
+{
+    auto& tabbedContent = AudioCorvaneLookAndFeel::getInstance();
+    auto& aboutTab = AboutTabLookAndFeel::getInstance();
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &aboutTab);
+
+    // Fetching them again for a later editor changes nothing.
+    AudioCorvaneLookAndFeel::getInstance();
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &aboutTab);
+    EXPECT_NE (&tabbedContent, static_cast<VstLookAndFeel*> (&aboutTab));
+}
+
+TEST (LookAndFeel, FamilyIsDefaultAgainAfterJuceFellBackToItsOwn)
+{
+    AboutTabLookAndFeel::getInstance();
+
+    // What a desktop rebuilt after the last editor closed looks like.
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    juce::Typeface::clearTypefaceCache();
+    ASSERT_EQ (dynamic_cast<VstLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    ASSERT_NE (juce::Font (14.0f).getTypefacePtr()->getName(), "Lato");
+
+    AudioCorvaneLookAndFeel::getInstance();
+    AboutTabLookAndFeel::getInstance();
+
+    EXPECT_NE (dynamic_cast<VstLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_EQ (juce::Font (14.0f).getTypefacePtr()->getName(), "Lato");
+}
+
+//==============================================================================
+TEST (LookAndFeel, TextButtonFontHeightComesFromTheFontsizeProperty)
+{
+    VstLookAndFeel* family[] = { &AudioCorvaneLookAndFeel::getInstance(), &AboutTabLookAndFeel::getInstance() };
+    ASSERT_EQ (AboutTabLookAndFeel::fontsize, "fontsize");
+    ASSERT_EQ (VstLookAndFeel::fontsize, "fontsize");
+
+    for (auto* lookAndFeel : family)
+    {
+        juce::TextButton button ("Help");
+        button.setSize (60, 40);
+        EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(), 0.1f) << "no property: JUCE's smallest font";
+
+        button.getProperties().set (AboutTabLookAndFeel::fontsize, 15.0);
+        EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(), 15.0f);
+        EXPECT_EQ (lookAndFeel->getTextButtonFont (button, 40).getTypefacePtr()->getName(), "Lato");
+    }
+}
+
+TEST (LookAndFeel, TabFontHeightFollowsTheTabHeightWithAFloorOfSix)
+{
+    const struct { float tabHeight, plainHeight, tabbedContentHeight; } cases[] =
+    {
+        { 7.0f,  6.0f,  6.0f },
+        { 9.0f,  6.0f,  6.84f },
+        { 30.0f, 19.8f, 22.8f },
+    };
+
+    auto& aboutTab = AboutTabLookAndFeel::getInstance();
+    auto& tabbedContent = AudioCorvaneLookAndFeel::getInstance();
+    TabBar tabs (aboutTab);
+    auto& button = *tabs.bar.getTabButton (0);
+
+    for (const auto& c : cases)
+    {
+        EXPECT_NEAR (aboutTab.getTabButtonFont (button, c.tabHeight).getHeight(), c.plainHeight, 1.0e-4f) << c.tabHeight;
+        EXPECT_NEAR (tabbedContent.getTabButtonFont (button, c.tabHeight).getHeight(), c.tabbedContentHeight, 1.0e-4f) << c.tabHeight;
+    }
+}
+
+//==============================================================================
+TEST (LookAndFeel, FrontTabGetsAGoldBarAtMostTwoPixelsHigh)
+{
+    for (int height : { 1, 2, 30 })
+    {
+        SCOPED_TRACE (height);
+        TabBar tabs (AudioCorvaneLookAndFeel::getInstance(), height);
+        const auto front = tabs.draw (0);
+        const auto back = tabs.draw (1);
+        const auto barHeight = juce::jmin (height, 2);
+
+        for (int y = 0; y < barHeight; ++y)
+        {
+            EXPECT_EQ (front.getPixelAt (0, y), juce::Colours::gold);
+            EXPECT_EQ (front.getPixelAt (front.getWidth() - 1, y), juce::Colours::gold);
+            EXPECT_NE (back.getPixelAt (0, y), juce::Colours::gold);
+        }
+
+        if (height > barHeight)
+        {
+            EXPECT_NE (front.getPixelAt (0, barHeight), juce::Colours::gold);
+        }
+    }
+}
+
+TEST (LookAndFeel, TabTextIsBlackAndFadesWhenNotHoveredOrDisabled)
+{
+    TabBar tabs (AudioCorvaneLookAndFeel::getInstance());
+    const auto textArea = juce::Rectangle<int> (0, 3, tabs.bar.getTabButton (1)->getWidth(), 27);
+
+    const auto hovered = tabs.draw (1, true);
+    const auto resting = tabs.draw (1, false);
+    tabs.bar.getTabButton (1)->setEnabled (false);
+    const auto disabled = tabs.draw (1, true);
+
+    EXPECT_EQ (maxAlpha (hovered, textArea), 255);
+    EXPECT_NEAR (maxAlpha (resting, textArea), 204, 1);
+    EXPECT_NEAR (maxAlpha (disabled, textArea), 77, 1);
+
+    const auto centre = hovered.getBounds().getCentre();
+    EXPECT_EQ (hovered.getPixelAt (centre.x, centre.y).getBrightness(), 0.0f) << "text is black";
+}
+
+TEST (LookAndFeel, TabTextIsDrawnWithoutSurroundingSpaces)
+{
+    TabBar tabs (AudioCorvaneLookAndFeel::getInstance());
+    const auto plain = tabs.draw (1);
+
+    tabs.bar.setTabName (1, "   About \t ");
+    tabs.bar.getTabButton (1)->setSize (plain.getWidth(), plain.getHeight());
+    const auto padded = tabs.draw (1);
+
+    EXPECT_GT (maxAlpha (plain, plain.getBounds()), 0);
+    EXPECT_TRUE (sameImages (plain, padded));
+}
+
+//==============================================================================
+namespace
+{
+    // A label with a clear background, white text and a red outline, drawn alone.
+    struct LabelDrawing
+    {
+        LabelDrawing()
+        {
+            label.setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
+            label.setColour (juce::Label::textColourId, juce::Colours::white);
+            label.setColour (juce::Label::outlineColourId, juce::Colours::red);
+            label.setFont (juce::Font (20.0f));
+            label.setJustificationType (juce::Justification::centred);
+            label.setBounds (0, 0, 120, 30);
+        }
+
+        juce::Image draw()
+        {
+            auto image = transparentImage (label.getWidth(), label.getHeight());
+            juce::Graphics g (image);
+            AboutTabLookAndFeel::getInstance().drawLabel (g, label);
+            return image;
+        }
+
+        juce::Rectangle<int> inside() const { return label.getLocalBounds().reduced (4); }
+
+        juce::Label label { "label", "Version" };
+    };
+}
+
+TEST (LookAndFeel, LabelIsARoundedBoxWithOutlineAndText)
+{
+    LabelDrawing drawing;
+    drawing.label.setColour (juce::Label::backgroundColourId, juce::Colours::blue);
+    const auto image = drawing.draw();
+
+    EXPECT_EQ (image.getPixelAt (60, 0), juce::Colours::red) << "outline along the top edge";
+    EXPECT_LT (image.getPixelAt (0, 0).getAlpha(), 128) << "rounded corner";
+    EXPECT_EQ (image.getPixelAt (3, 15), juce::Colours::blue) << "box filled with the background";
+
+    int whitePixels = 0;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            whitePixels += image.getPixelAt (x, y) == juce::Colours::white ? 1 : 0;
+
+    EXPECT_GT (whitePixels, 10) << "the text";
+}
+
+TEST (LookAndFeel, DisabledLabelDrawsTextAndOutlineAtHalfAlpha)
+{
+    LabelDrawing drawing;
+    const auto enabled = drawing.draw();
+    drawing.label.setEnabled (false);
+    const auto disabled = drawing.draw();
+
+    EXPECT_EQ (maxAlpha (enabled, drawing.inside()), 255);
+    EXPECT_NEAR (maxAlpha (disabled, drawing.inside()), 128, 1);
+    EXPECT_EQ (enabled.getPixelAt (60, 0).getAlpha(), 255);
+    EXPECT_NEAR (disabled.getPixelAt (60, 0).getAlpha(), 128, 1);
+}

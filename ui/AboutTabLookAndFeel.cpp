@@ -1,0 +1,17 @@
+#include "AboutTabLookAndFeel.h"
+
+const juce::String AboutTabLookAndFeel::fontsize { "fontsize" };
+
+AboutTabLookAndFeel& AboutTabLookAndFeel::getInstance()
+{
+    static AboutTabLookAndFeel instance;
+    makeDefaultUnlessFamilyIs (instance);
+    return instance;
+}
+
+AboutTabLookAndFeel::~AboutTabLookAndFeel() = default;
+
+juce::Font AboutTabLookAndFeel::getTextButtonFont (juce::TextButton& button, int)
+{
+    return fontFromProperty (button, fontsize);
+}
