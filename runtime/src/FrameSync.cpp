@@ -1,0 +1,157 @@
+#include "FrameSync.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ndirt
+{
+
+void FrameSync::push (const AudioBlock& block)
+{
+    if (block.numSamples <= 0 || block.sampleRate <= 0 || block.numChannels <= 0)
+        return;
+
+    const std::lock_guard<std::mutex> guard (lock);
+
+    // A new format starts a new stream: what was buffered cannot be converted
+    // together with it.
+    if (block.sampleRate != sourceRate || block.numChannels != sourceChannels)
+    {
+        sourceRate = block.sampleRate;
+        sourceChannels = block.numChannels;
+        longestBlockSeconds = 0.0;
+        queue.reset (sourceChannels, (int) std::ceil (sourceRate * capacitySeconds));
+        controller.reset();
+        state = State::filling;
+    }
+
+    longestBlockSeconds = std::max (longestBlockSeconds, block.numSamples / (double) sourceRate);
+
+    if (queue.pushPlanar (block.samples.data(), block.numSamples, block.numSamples) > 0)
+        ++overflows;
+}
+
+void FrameSync::capture (NDIlib_audio_frame_v3_t& frame, int sampleRate, int numChannels, int numSamples)
+{
+    frame.sample_rate = sampleRate;
+    frame.no_channels = 0;
+    frame.no_samples = 0;
+    frame.timecode = 0;
+    frame.FourCC = NDIlib_FourCC_audio_type_FLTP;
+    frame.p_data = nullptr;
+    frame.channel_stride_in_bytes = 0;
+    frame.p_metadata = nullptr;
+    frame.timestamp = 0;
+
+    const std::lock_guard<std::mutex> guard (lock);
+
+    if (state == State::waiting)
+        return;
+
+    frame.no_channels = numChannels > 0 ? std::min (numChannels, maxChannels) : sourceChannels;
+
+    if (sampleRate <= 0 || numSamples <= 0 || numSamples > maxCaptureSamples)
+        return;
+
+    render (sampleRate, numSamples);
+
+    auto* data = new float[(size_t) frame.no_channels * (size_t) numSamples];
+
+    for (int c = 0; c < frame.no_channels; ++c)
+    {
+        float* dest = data + (size_t) c * (size_t) numSamples;
+
+        if (c < sourceChannels)
+            for (int i = 0; i < numSamples; ++i)
+                dest[i] = interleaved[(size_t) i * (size_t) sourceChannels + (size_t) c];
+        else
+            std::fill (dest, dest + numSamples, 0.0f);
+    }
+
+    frame.no_samples = numSamples;
+    frame.p_data = reinterpret_cast<uint8_t*> (data);
+    frame.channel_stride_in_bytes = numSamples * (int) sizeof (float);
+}
+
+void FrameSync::render (int sampleRate, int numSamples)
+{
+    interleaved.assign ((size_t) numSamples * (size_t) sourceChannels, 0.0f);
+
+    if (! converter.isSetUpFor (sourceRate, sampleRate, sourceChannels))
+    {
+        converter.setup (sourceRate, sampleRate, sourceChannels);
+        controller.reset();
+        state = State::filling;
+    }
+
+    const double needed = targetFrames() + converter.inputFramesFor (numSamples);
+
+    if (state == State::filling && bufferedFrames() < needed)
+        return;
+
+    // Start at the target level: drop what arrived beyond it while filling (a
+    // fraction of a capture block), or what piled up while the caller did not
+    // capture, which counts as an overflow.
+    const double excess = bufferedFrames() - needed;
+
+    if (state == State::filling || excess > resyncThresholdSeconds * sourceRate)
+    {
+        queue.pop ((int) excess);
+        controller.restart();
+
+        if (state == State::running)
+            ++overflows;
+
+        state = State::running;
+    }
+
+    if (converter.process (queue, interleaved.data(), numSamples) > 0)
+    {
+        ++underruns;
+        controller.restart();
+        state = State::filling;
+        return;
+    }
+
+    const double errorSeconds = (bufferedFrames() - targetFrames()) / sourceRate;
+    converter.setRatioAdjustment (controller.update (errorSeconds, numSamples / (double) sampleRate));
+}
+
+double FrameSync::targetFrames() const
+{
+    const double seconds = baseTargetSeconds + std::min (longestBlockSeconds / 2.0, maxBlockAllowanceSeconds);
+    return seconds * sourceRate + converter.lookaheadInputFrames();
+}
+
+double FrameSync::bufferedFrames() const
+{
+    return queue.size() + converter.heldInputFrames();
+}
+
+void FrameSync::freeFrame (NDIlib_audio_frame_v3_t& frame)
+{
+    delete[] reinterpret_cast<float*> (frame.p_data);
+    frame.p_data = nullptr;
+}
+
+NDIrt_framesync_stats_t FrameSync::getStats() const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+
+    NDIrt_framesync_stats_t stats {};
+    stats.underruns = underruns;
+    stats.overflows = overflows;
+    stats.rate_adjustment = controller.getTrim();
+    stats.source_sample_rate = sourceRate;
+    stats.source_channels = sourceChannels;
+
+    if (sourceRate > 0)
+    {
+        stats.buffered_ms = 1000.0 * bufferedFrames() / sourceRate;
+        stats.target_latency_ms = 1000.0 * targetFrames() / sourceRate;
+    }
+
+    return stats;
+}
+
+} // namespace ndirt
