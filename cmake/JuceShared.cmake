@@ -38,7 +38,8 @@ target_compile_definitions (juce_shared
     INTERFACE
         $<TARGET_PROPERTY:juce_shared,COMPILE_DEFINITIONS>)
 
-target_include_directories (juce_shared
+# JUCE's headers are included as system headers: their warnings are not ours.
+target_include_directories (juce_shared SYSTEM
     INTERFACE
         $<TARGET_PROPERTY:juce_shared,INCLUDE_DIRECTORIES>)
 

@@ -28,6 +28,8 @@ class Fifo
 public:
     static_assert (Size >= 2, "A Fifo needs one free slot besides its elements");
 
+    Fifo() = default;
+
     /** Appends one element; false, changing nothing, when the FIFO is full. */
     bool push (const T& element)
     {

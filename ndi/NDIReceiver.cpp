@@ -30,6 +30,15 @@ void NDIReceiver::changeSource (const NDISourceEntry& source)
     closeConnection();
     isBroadcasting = false;
 
+    // The old connection has ended. Say so now: a new one can begin within a
+    // single timer tick, and the tick would then see no change to report,
+    // leaving listeners with the old source's channel count.
+    if (broadcastingState)
+    {
+        broadcastingState = false;
+        sendBroadcastingState();
+    }
+
     currentSource = source;
     receiverName = source.name + " Receiver";
 

@@ -59,15 +59,15 @@ bool NDIReceiverAudioProcessor::isBusesLayoutSupported (const BusesLayout& layou
 //==============================================================================
 void NDIReceiverAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
-    const auto blockSize = juce::jmax (0, maximumExpectedSamplesPerBlock);
+    const auto maxBlockSize = juce::jmax (0, maximumExpectedSamplesPerBlock);
     receiver.sampleRate = (int) sampleRate;
 
     for (auto& channel : channelBuffers)
-        channel.resize ((size_t) blockSize, 0.0f);
+        channel.resize ((size_t) maxBlockSize, 0.0f);
 
-    workBuffer.setSize (1, blockSize);
+    workBuffer.setSize (1, maxBlockSize);
 
-    outputGain.prepare ({ sampleRate, (juce::uint32) blockSize, 1 });
+    outputGain.prepare ({ sampleRate, (juce::uint32) maxBlockSize, 1 });
     outputGain.setRampDurationSeconds (0.005);
     outputGain.setGainLinear (1.0f);
     outputGain.reset();
@@ -76,12 +76,12 @@ void NDIReceiverAudioProcessor::prepareToPlay (double sampleRate, int maximumExp
 
     for (auto& delayLine : delayLines)
     {
-        delayLine.prepare ({ sampleRate, (juce::uint32) juce::jmax (1, blockSize), 1 });
+        delayLine.prepare ({ sampleRate, (juce::uint32) juce::jmax (1, maxBlockSize), 1 });
         delayLine.setMaximumDelayInSamples (delaySamples);
         delayLine.setDelay ((float) delaySamples);
     }
 
-    preparedBlockSize = blockSize;
+    preparedBlockSize = maxBlockSize;
 }
 
 void NDIReceiverAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)

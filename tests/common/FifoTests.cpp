@@ -85,7 +85,9 @@ TEST (Fifo, BlockPushIsAllOrNothing)
         auto fifo = std::make_unique<SampleFifo>();
 
         if (c.preload > 0)
+        {
             ASSERT_TRUE (fifo->push (ramp (c.preload)));
+        }
 
         EXPECT_EQ (fifo->push (ramp (c.push, 100000.0f)), c.fits);
         EXPECT_EQ (fifo->getNumReady(), c.preload + (c.fits ? c.push : 0));
