@@ -98,6 +98,9 @@ TEST (LookAndFeel, FamilyIsDefaultAgainAfterJuceFellBackToItsOwn)
 
     EXPECT_NE (dynamic_cast<VstLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
     EXPECT_EQ (juce::Font (14.0f).getTypefacePtr()->getName(), "Lato");
+
+    // Back to the order a first editor leaves, for the tests that follow.
+    juce::LookAndFeel::setDefaultLookAndFeel (&AboutTabLookAndFeel::getInstance());
 }
 
 //==============================================================================
@@ -194,6 +197,35 @@ TEST (LookAndFeel, TabTextIsDrawnWithoutSurroundingSpaces)
 
     EXPECT_GT (maxAlpha (plain, plain.getBounds()), 0);
     EXPECT_TRUE (sameImages (plain, padded));
+}
+
+TEST (LookAndFeel, TabTextRunsAlongTabsOfVerticalBars)
+{
+    for (auto orientation : { juce::TabbedButtonBar::TabsAtLeft, juce::TabbedButtonBar::TabsAtRight })
+    {
+        juce::TabbedButtonBar bar (orientation);
+        bar.setLookAndFeel (&AudioCorvaneLookAndFeel::getInstance());
+        bar.addTab ("Settings", juce::Colours::gold, -1);
+        bar.setBounds (0, 0, 30, 160);
+
+        auto& button = *bar.getTabButton (0);
+        auto image = transparentImage (button.getWidth(), button.getHeight());
+        {
+            juce::Graphics g (image);
+            bar.getLookAndFeel().drawTabButtonText (button, g, true, false);
+        }
+
+        // The inked area of the text is taller than wide: it was turned.
+        juce::Rectangle<int> ink;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (image.getPixelAt (x, y).getAlpha() > 0)
+                    ink = ink.isEmpty() ? juce::Rectangle<int> (x, y, 1, 1) : ink.getUnion ({ x, y, 1, 1 });
+
+        EXPECT_GT (ink.getHeight(), 2 * ink.getWidth()) << (int) orientation;
+        bar.setLookAndFeel (nullptr);
+    }
 }
 
 //==============================================================================
