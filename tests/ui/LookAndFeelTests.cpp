@@ -71,16 +71,32 @@ TEST (LookAndFeel, EveryFontIsSetInTheEmbeddedLato)
         << "decoded once, then shared";
 }
 
-TEST (LookAndFeel, AboutTabBecomesTheDefaultAfterTheTabbedContentsLookAndFeel)
+TEST (LookAndFeel, ConstructingAMemberMakesItTheDefault)
 {
-    auto& tabbedContent = AudioCorvaneLookAndFeel::getInstance();
+    // So the About page's instance, built after the tabbed content's, ends up the default.
     auto& aboutTab = AboutTabLookAndFeel::getInstance();
+    {
+        VstLookAndFeel member;
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &member);
+        EXPECT_EQ (juce::Font (14.0f).getTypefacePtr()->getName(), "Lato");
+        juce::LookAndFeel::setDefaultLookAndFeel (&aboutTab);
+    }
     EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &aboutTab);
+}
 
-    // Fetching them again for a later editor changes nothing.
-    AudioCorvaneLookAndFeel::getInstance();
-    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &aboutTab);
-    EXPECT_NE (&tabbedContent, static_cast<VstLookAndFeel*> (&aboutTab));
+TEST (LookAndFeel, FetchingTheInstancesAgainChangesNoDefault)
+{
+    auto& aboutTab = AboutTabLookAndFeel::getInstance();
+    auto& tabbedContent = AudioCorvaneLookAndFeel::getInstance();
+    EXPECT_NE (static_cast<VstLookAndFeel*> (&tabbedContent), static_cast<VstLookAndFeel*> (&aboutTab));
+
+    for (VstLookAndFeel* member : { static_cast<VstLookAndFeel*> (&tabbedContent), static_cast<VstLookAndFeel*> (&aboutTab) })
+    {
+        juce::LookAndFeel::setDefaultLookAndFeel (member);
+        EXPECT_EQ (&AudioCorvaneLookAndFeel::getInstance(), &tabbedContent);
+        EXPECT_EQ (&AboutTabLookAndFeel::getInstance(), &aboutTab);
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), member);
+    }
 }
 
 TEST (LookAndFeel, FamilyIsDefaultAgainAfterJuceFellBackToItsOwn)
