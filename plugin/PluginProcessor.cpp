@@ -1,5 +1,6 @@
 #include "plugin/PluginProcessor.h"
 #include "plugin/GlobalDefs.h"
+#include "plugin/StateReader.h"
 
 namespace
 {
@@ -19,11 +20,13 @@ NDIReceiverAudioProcessor::NDIReceiverAudioProcessor()
                                 .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       apvts (*this, nullptr, "Parameters", {})
 {
+    sourceFinder.addListener (this);
     receiver.addListener (this);
 }
 
 NDIReceiverAudioProcessor::~NDIReceiverAudioProcessor()
 {
+    sourceFinder.removeListener (this);
     receiver.removeListener (this);
 }
 
@@ -239,18 +242,93 @@ bool NDIReceiverAudioProcessor::hasEditor() const
     return true;
 }
 
+//==============================================================================
+// The state tree, the known sources and the receiver's connection belong to the
+// message thread. Hosts may save and restore from other threads: a save returns
+// the bytes of the state as it stands (including a restore still on its way),
+// and a restore is applied, and its source reconnected, on the message thread.
+// Neither ever waits for the message thread, which may itself be waiting.
+
 void NDIReceiverAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    juce::MemoryOutputStream stream (destData, true);
-    apvts.state.writeToStream (stream);
+    savedState.copyTo (destData);
 }
 
 void NDIReceiverAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    const auto tree = juce::ValueTree::readFromData (data, (size_t) juce::jmax (0, sizeInBytes));
+    auto tree = readStateTree (data, (size_t) juce::jmax (0, sizeInBytes));
 
-    if (tree.isValid())
-        apvts.replaceState (tree);
+    if (! tree.isValid())
+        return;
+
+    savedState.set (data, (size_t) sizeInBytes);
+
+    messageThread.call ([this, restored = std::move (tree)]
+    {
+        apvts.replaceState (restored);
+        tryToConnectToStoredSource();
+    });
+}
+
+void NDIReceiverAudioProcessor::sourceListChanged (const juce::Array<NDISourceEntry>& sources)
+{
+    knownSources = sources;
+    tryToConnectToStoredSource();
+}
+
+void NDIReceiverAudioProcessor::tryToConnectToStoredSource()
+{
+    if (! apvts.state.hasProperty (ConnectedSourceName))
+        return;
+
+    const auto storedName = apvts.state.getProperty (ConnectedSourceName).toString();
+
+    for (const auto& source : knownSources)
+    {
+        if (source.name == storedName)
+        {
+            receiver.changeSource (NDISourceEntry (source));
+            return;
+        }
+    }
+}
+
+//==============================================================================
+NDIReceiverAudioProcessor::SavedStateCopy::SavedStateCopy (juce::ValueTree& state)
+    : tree (state)
+{
+    update();
+    tree.addListener (this);
+}
+
+NDIReceiverAudioProcessor::SavedStateCopy::~SavedStateCopy()
+{
+    tree.removeListener (this);
+}
+
+void NDIReceiverAudioProcessor::SavedStateCopy::update()
+{
+    juce::MemoryBlock written;
+
+    {
+        juce::MemoryOutputStream stream (written, false);
+        tree.writeToStream (stream);
+    }
+
+    const juce::ScopedLock sl (lock);
+    bytes.swapWith (written);
+}
+
+void NDIReceiverAudioProcessor::SavedStateCopy::set (const void* data, size_t numBytes)
+{
+    const juce::ScopedLock sl (lock);
+    bytes.replaceAll (data, numBytes);
+}
+
+void NDIReceiverAudioProcessor::SavedStateCopy::copyTo (juce::MemoryBlock& destData) const
+{
+    const juce::ScopedLock sl (lock);
+    destData.append (bytes.getData(), bytes.getSize());
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

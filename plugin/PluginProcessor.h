@@ -4,6 +4,7 @@
 #include "common/Fifo.h"
 #include "common/MessageThreadCaller.h"
 #include "ndi/NDIReceiver.h"
+#include "ndi/NDISourceFinder.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_dsp/juce_dsp.h>
@@ -18,7 +19,8 @@
     capture. The audio on the input bus is discarded.
 */
 class NDIReceiverAudioProcessor : public juce::AudioProcessor,
-                                  public NDIReceiver::Listener
+                                  public NDIReceiver::Listener,
+                                  public NDISourceFinder::Listener
 {
 public:
     /** Received channels beyond this have no buffer or delay line and are skipped. */
@@ -55,6 +57,10 @@ public:
 
     void audioBroadcastingHasBegun (int numChannels) override;
     void audioBroadcastingHasEnded() override;
+    void sourceListChanged (const juce::Array<NDISourceEntry>& sources) override;
+
+    /** Connects to the source named in the saved state, if the finder has seen it. */
+    void tryToConnectToStoredSource();
 
     /** Hands a whole channel map to the audio thread; message thread only.
         Every map for the audio thread goes through here, so that the message
@@ -64,6 +70,7 @@ public:
 
     juce::AudioProcessorValueTreeState apvts;
     NDIReceiver receiver;
+    NDISourceFinder sourceFinder;
     Fifo<std::vector<ChannelMapping>, 100, true> channelMappingFifo;
 
 private:
@@ -82,8 +89,36 @@ private:
     std::atomic<bool> fadeRequested { false };
     juce::AudioBuffer<float> workBuffer;
 
+    juce::Array<NDISourceEntry> knownSources;               // message thread only
+
     int preparedBlockSize = 0;                              // audio thread and prepareToPlay
     std::vector<ChannelMapping> channelMappingHandedOver;   // message thread only
+
+    /** The state tree as the bytes a save returns, kept current from the
+        message thread, so that a host may save from any thread. */
+    class SavedStateCopy : private juce::ValueTree::Listener
+    {
+    public:
+        explicit SavedStateCopy (juce::ValueTree& state);
+        ~SavedStateCopy() override;
+
+        void set (const void* data, size_t numBytes);
+        void copyTo (juce::MemoryBlock& destData) const;
+
+    private:
+        void update();
+        void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override   { update(); }
+        void valueTreeChildAdded (juce::ValueTree&, juce::ValueTree&) override                { update(); }
+        void valueTreeChildRemoved (juce::ValueTree&, juce::ValueTree&, int) override         { update(); }
+        void valueTreeChildOrderChanged (juce::ValueTree&, int, int) override                 { update(); }
+        void valueTreeRedirected (juce::ValueTree&) override                                  { update(); }
+
+        juce::ValueTree& tree;
+        juce::MemoryBlock bytes;
+        juce::CriticalSection lock;
+    };
+
+    SavedStateCopy savedState { apvts.state };
     MessageThreadCaller messageThread;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NDIReceiverAudioProcessor)
