@@ -21,7 +21,10 @@ extern "C" {
 typedef struct NDIrt_send_instance_type* NDIrt_send_instance_t;
 
 /** Publishes a source whose NDI name is "HOST (name)", HOST being this machine's
-    host name. Returns null when name is null or empty. */
+    host name, to the receivers of this process, of this machine (through the
+    runtime directory) and of other machines (through the discovery server of
+    the runtime's settings, if any). Its URL address is "tcp://ADDRESS:PORT".
+    Returns null when name is null or empty. */
 NDIRT_EXPORT NDIrt_send_instance_t NDIrt_send_create (const char* p_name);
 
 /** Sends no_samples samples of each of no_channels channels at sample_rate Hz.
@@ -41,6 +44,10 @@ NDIRT_EXPORT bool NDIrt_send_audio (NDIrt_send_instance_t p_instance,
 
 /** The source's NDI name, "HOST (name)"; valid until the sender is destroyed. */
 NDIRT_EXPORT const char* NDIrt_send_get_ndi_name (NDIrt_send_instance_t p_instance);
+
+/** The receivers getting the source's audio now: those of this process and
+    those connected over the network. 0 for a null instance. */
+NDIRT_EXPORT int NDIrt_send_get_no_connections (NDIrt_send_instance_t p_instance);
 
 /** Withdraws the source; its receivers stop getting audio. */
 NDIRT_EXPORT void NDIrt_send_destroy (NDIrt_send_instance_t p_instance);

@@ -107,8 +107,11 @@ NDIlib_recv_instance_t NDIlib_recv_create_v4 (const NDIlib_recv_create_v3_t* set
     if (settings == nullptr || settings->source_to_connect_to.p_ndi_name == nullptr)
         return nullptr;
 
+    const auto text = [] (const char* s) { return std::string (s != nullptr ? s : ""); };
+
     return toHandle<NDIlib_recv_instance_t> (new Receiver (settings->source_to_connect_to.p_ndi_name,
-                                                           settings->p_ndi_recv_name != nullptr ? settings->p_ndi_recv_name : ""));
+                                                           text (settings->source_to_connect_to.p_url_address),
+                                                           text (settings->p_ndi_recv_name)));
 }
 
 void NDIlib_framesync_capture_audio_v2 (NDIlib_framesync_instance_t instance,
@@ -160,6 +163,11 @@ bool NDIrt_send_audio (NDIrt_send_instance_t instance, const float* data, int sa
 {
     return instance != nullptr
         && from<Sender> (instance)->send (data, sampleRate, numChannels, numSamples, channelStrideBytes);
+}
+
+int NDIrt_send_get_no_connections (NDIrt_send_instance_t instance)
+{
+    return instance != nullptr ? from<Sender> (instance)->getNumConnections() : 0;
 }
 
 const char* NDIrt_send_get_ndi_name (NDIrt_send_instance_t instance)

@@ -34,6 +34,10 @@ void LocalHub::removeSender (Sender& sender)
 
 void LocalHub::addReceiver (Receiver& receiver)
 {
+    // A receiver given a URL goes there, even when a sender here has its name.
+    if (! receiver.getSourceUrl().empty())
+        return;
+
     const std::lock_guard<std::mutex> guard (lock);
     bindings.push_back ({ &receiver, nullptr });
     connect (bindings.back(), findSender (receiver.getSourceName()));
@@ -68,6 +72,7 @@ void LocalHub::connect (Binding& binding, Sender* sender)
         binding.sender->removeSink (*binding.receiver);
 
     binding.sender = sender;
+    binding.receiver->setJoinedLocally (sender != nullptr);
 
     if (sender != nullptr)
         sender->addSink (*binding.receiver);

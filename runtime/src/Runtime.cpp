@@ -29,7 +29,8 @@ namespace
 }
 
 Runtime::Runtime()
-    : hostName (readHostName())
+    : settings (Settings::load()),
+      hostName (readHostName())
 {
 }
 

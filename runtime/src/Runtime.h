@@ -1,7 +1,9 @@
 #pragma once
 
 #include "LocalHub.h"
+#include "Settings.h"
 #include "SourceCatalogue.h"
+#include "SourceDirectory.h"
 
 #include <string>
 
@@ -9,8 +11,11 @@ namespace ndirt
 {
 
 /** The runtime's shared services, alive while anyone uses the runtime:
-    the catalogue of visible sources and the hub that joins receivers to the
-    senders of this process.
+    the catalogue of visible sources, the hub that joins receivers to the
+    senders of this process, and the discovery services that fill the
+    catalogue (the directory of this machine's sources, and a discovery server
+    when the settings name one). Created with the first user, stopped with the
+    last.
 
     Two kinds of users hold it: the library's users (NDIlib_v5_load() and the
     table's destroy()) and each object the runtime hands out (finders,
@@ -32,14 +37,17 @@ public:
 
     SourceCatalogue& getCatalogue()         { return catalogue; }
     LocalHub& getHub()                      { return hub; }
+    SourceDirectory& getDirectory()         { return directory; }
     const std::string& getHostName() const  { return hostName; }
 
 private:
     Runtime();
 
-    std::string hostName;
+    const Settings settings;
+    const std::string hostName;
     SourceCatalogue catalogue;
     LocalHub hub { catalogue };
+    SourceDirectory directory { settings.runtimeDirectory, catalogue };
 };
 
 /** Holds the runtime for the life of an object that uses it. */

@@ -19,16 +19,24 @@ Sender::Sender (const std::string& name)
     : ndiName (runtime->getHostName() + " (" + name + ")")
 {
     runtime->getHub().addSender (*this);
+    announcement = runtime->getDirectory().announce (getSourceInfo());
 }
 
 Sender::~Sender()
 {
+    announcement.reset();
     runtime->getHub().removeSender (*this);
 }
 
 SourceInfo Sender::getSourceInfo() const
 {
-    return { ndiName, "inproc://" + std::to_string (getpid()), "pid " + std::to_string (getpid()), true };
+    return { ndiName, net::makeUrl ("127.0.0.1", server.getPort()), "pid " + std::to_string (getpid()), true };
+}
+
+int Sender::getNumConnections()
+{
+    const std::lock_guard<std::mutex> guard (sinksLock);
+    return (int) sinks.size() + server.getNumConnections();
 }
 
 bool Sender::send (const float* data, int sampleRate, int numChannels, int numSamples, int channelStrideBytes)
@@ -52,6 +60,8 @@ bool Sender::send (const float* data, int sampleRate, int numChannels, int numSa
         std::memcpy (block.samples.data() + (size_t) c * (size_t) numSamples,
                      reinterpret_cast<const uint8_t*> (data) + (size_t) c * (size_t) channelStrideBytes,
                      (size_t) numSamples * sizeof (float));
+
+    server.send (block);
 
     const std::lock_guard<std::mutex> guard (sinksLock);
 

@@ -2,6 +2,7 @@
 
 #include "AudioBlock.h"
 #include "Runtime.h"
+#include "SenderServer.h"
 
 #include <mutex>
 #include <string>
@@ -10,7 +11,9 @@
 namespace ndirt
 {
 
-/** A published source: what it sends goes to every sink connected to it. */
+/** A published source: what it sends goes to every receiver of this process
+    joined to it (as sinks), and over TCP to receivers anywhere. It is announced
+    in this machine's source directory with the URL tcp://127.0.0.1:<port>. */
 class Sender
 {
 public:
@@ -34,9 +37,14 @@ public:
     void addSink (AudioSink& sink);
     void removeSink (AudioSink& sink);
 
+    /** Receivers joined in this process and connected over TCP. */
+    int getNumConnections();
+
 private:
     RuntimeReference runtime;
     const std::string ndiName;
+    SenderServer server;
+    std::unique_ptr<SourceDirectory::Announcement> announcement;
 
     std::mutex sinksLock;
     std::vector<AudioSink*> sinks;

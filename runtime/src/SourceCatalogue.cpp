@@ -29,16 +29,17 @@ std::vector<SourceInfo> SourceCatalogue::getSources (bool includeThisMachine) co
     {
         const std::lock_guard<std::mutex> guard (lock);
 
+        // Providers in order of preference: a name found by several (a sender
+        // of this machine also registered with a discovery server) is listed
+        // once, as the nearest provider knows it.
         for (const auto& [provider, sources] : sourcesByProvider)
             for (const auto& source : sources)
-                if (includeThisMachine || ! source.onThisMachine)
+                if ((includeThisMachine || ! source.onThisMachine)
+                    && std::none_of (all.begin(), all.end(), [&] (const auto& s) { return s.ndiName == source.ndiName; }))
                     all.push_back (source);
     }
 
-    const auto key = [] (const SourceInfo& s) { return std::tie (s.ndiName, s.url); };
-    std::sort (all.begin(), all.end(), [&] (const auto& a, const auto& b) { return key (a) < key (b); });
-    all.erase (std::unique (all.begin(), all.end(), [&] (const auto& a, const auto& b) { return key (a) == key (b); }),
-               all.end());
+    std::sort (all.begin(), all.end(), [] (const auto& a, const auto& b) { return std::tie (a.ndiName, a.url) < std::tie (b.ndiName, b.url); });
     return all;
 }
 

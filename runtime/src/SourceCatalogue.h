@@ -44,8 +44,8 @@ public:
     /** Replaces the sources of a provider; wakes waiting finders on a change. */
     void setSources (Provider provider, std::vector<SourceInfo> sources);
 
-    /** All sources, ordered by NDI name then URL, without duplicates; the ones on
-        this machine only when includeThisMachine is true. */
+    /** All sources, ordered by NDI name, each name once; the ones on this
+        machine only when includeThisMachine is true. */
     std::vector<SourceInfo> getSources (bool includeThisMachine) const;
 
     /** Counts the changes of the list. */

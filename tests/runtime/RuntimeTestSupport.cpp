@@ -3,6 +3,8 @@
 #include <atomic>
 #include <numeric>
 
+#include <unistd.h>
+
 namespace rt
 {
     bool Sender::send (const std::vector<std::vector<float>>& channels, int sampleRate)
@@ -204,7 +206,8 @@ namespace rt
 
     std::string uniqueName (const std::string& stem)
     {
+        // Test processes run side by side and see each other's sources.
         static std::atomic<int> counter { 0 };
-        return stem + " " + std::to_string (++counter);
+        return stem + " " + std::to_string (getpid()) + "-" + std::to_string (++counter);
     }
 }

@@ -1,0 +1,451 @@
+// The runtime across processes: the sender tool in a child process, found and
+// received over the machine's source directory and TCP; misbehaving peers.
+
+#include "ChildProcess.h"
+#include "RuntimeTestSupport.h"
+#include "Socket.h"
+#include "WireHeader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include <unistd.h>
+
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+namespace
+{
+    /** A source directory of its own for this test process and its children. */
+    struct ScopedRuntimeDirectory
+    {
+        ScopedRuntimeDirectory()
+        {
+            char pattern[] = "/tmp/ndirt-test-XXXXXX";
+            path = ::mkdtemp (pattern);
+            ::setenv ("NDIRT_RUNTIME_DIR", path.c_str(), 1);
+        }
+
+        ~ScopedRuntimeDirectory()
+        {
+            ::unsetenv ("NDIRT_RUNTIME_DIR");
+            std::system (("rm -rf " + path).c_str());
+        }
+
+        std::string path;
+    };
+
+    std::string hostName()
+    {
+        char name[256] = {};
+        gethostname (name, sizeof (name) - 1);
+        return name;
+    }
+
+    /** A finder with the plug-in's settings. */
+    struct Finder
+    {
+        Finder()
+        {
+            NDIlib_find_create_t settings { true, nullptr, nullptr };
+            instance = NDIlib_find_create_v3 (&settings, nullptr);
+        }
+
+        ~Finder() { library.table->find_destroy (instance); }
+
+        /** The URL of the source with that name, empty if not listed. */
+        std::string urlOf (const std::string& name)
+        {
+            uint32_t count = 0;
+            const auto* sources = NDIlib_find_get_current_sources_v2 (instance, &count);
+
+            for (uint32_t i = 0; i < count; ++i)
+                if (name == sources[i].p_ndi_name)
+                    return sources[i].p_url_address;
+
+            return {};
+        }
+
+        /** Waits until the source is listed (or not); returns the time it took,
+            or nothing when timeout passed. */
+        std::optional<duration<double>> waitFor (const std::string& name, bool listed, milliseconds timeout)
+        {
+            const auto start = steady_clock::now();
+
+            while (urlOf (name).empty() == listed)
+            {
+                if (steady_clock::now() - start > timeout)
+                    return std::nullopt;
+
+                library.table->find_wait_for_sources (instance, 50);
+            }
+
+            return steady_clock::now() - start;
+        }
+
+        rt::Library library;
+        NDIlib_find_instance_t instance;
+    };
+
+    /** Captures 10 ms at 48 kHz every 10 ms for a while, in real time. */
+    void captureInRealTime (rt::Capture& capture, duration<double> length,
+                            const std::function<void (const std::vector<std::vector<float>>&)>& onBlock)
+    {
+        const auto start = steady_clock::now();
+
+        for (int block = 0; steady_clock::now() - start < length; ++block)
+        {
+            onBlock (capture.capture (48000, 480));
+            std::this_thread::sleep_until (start + block * 10ms);
+        }
+    }
+
+    /** What arrived in the given time: the median over the blocks that had
+        sound of their peak and of their frequency (a median, so that the
+        start of the stream or an underrun's fade does not count). */
+    std::pair<double, double> receivedTone (rt::Capture& capture, duration<double> length)
+    {
+        std::vector<double> peaks, frequencies;
+
+        captureInRealTime (capture, length, [&] (const auto& channels)
+        {
+            if (channels.empty())
+                return;
+
+            const double peak = *std::max_element (channels[0].begin(), channels[0].end());
+
+            if (peak > 0.01)
+            {
+                peaks.push_back (peak);
+                frequencies.push_back (rt::measureFrequency (channels[0], 48000));
+            }
+        });
+
+        const auto median = [] (std::vector<double> values)
+        {
+            if (values.empty())
+                return 0.0;
+
+            std::nth_element (values.begin(), values.begin() + (long) values.size() / 2, values.end());
+            return values[values.size() / 2];
+        };
+
+        return { median (peaks), median (frequencies) };
+    }
+
+    const double minus12dB = std::pow (10.0, -12.0 / 20.0);
+
+    class SenderProcess : public rt::ChildProcess
+    {
+    public:
+        SenderProcess (const std::string& name, std::vector<std::string> arguments = {})
+            : rt::ChildProcess (withTool (name, std::move (arguments)))
+        {
+        }
+
+        /** Waits for the line saying it is sending; true when it came. */
+        bool started()
+        {
+            std::string line;
+            return readLine (line, 20s) && line.rfind ("Sending", 0) == 0;
+        }
+
+    private:
+        static std::vector<std::string> withTool (const std::string& name, std::vector<std::string> arguments)
+        {
+            arguments.insert (arguments.begin(), { rt::senderTool(), "--name", name });
+            return arguments;
+        }
+    };
+
+    class AcrossProcesses : public ::testing::Test
+    {
+    protected:
+        ScopedRuntimeDirectory directory;
+        Finder finder;
+    };
+}
+
+TEST_F (AcrossProcesses, SourceAppearsWithinOneSecondAndGoesWithinTwoAfterSigkill)
+{
+    const auto name = rt::uniqueName ("Child");
+    SenderProcess sender (name);
+    ASSERT_TRUE (sender.started());
+
+    // Slack of half a second over the promised times for a loaded machine.
+    const auto appeared = finder.waitFor (hostName() + " (" + name + ")", true, 10s);
+    ASSERT_TRUE (appeared.has_value());
+    EXPECT_LT (appeared->count(), 1.5);
+
+    sender.stop (SIGKILL);
+    const auto gone = finder.waitFor (hostName() + " (" + name + ")", false, 10s);
+    ASSERT_TRUE (gone.has_value());
+    EXPECT_LT (gone->count(), 2.5);
+}
+
+TEST_F (AcrossProcesses, ReceivesAnotherProcesssToneAtTheHostRate)
+{
+    const auto name = rt::uniqueName ("Tone");
+    SenderProcess sender (name, { "--tone", "1000", "--rate", "44100", "--channels", "3" });
+    ASSERT_TRUE (sender.started());
+
+    rt::Capture capture (hostName() + " (" + name + ")");
+    const auto [peak, frequency] = receivedTone (capture, 3s);
+
+    EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
+    EXPECT_NEAR (frequency, 1000.0, 10.0);
+    EXPECT_EQ (capture.capture (48000, 480).size(), 3u);
+}
+
+TEST_F (AcrossProcesses, OneSenderServesSeveralReceivers)
+{
+    const auto name = rt::uniqueName ("Shared");
+    SenderProcess sender (name, { "--tone", "500" });
+    ASSERT_TRUE (sender.started());
+
+    rt::Capture first (hostName() + " (" + name + ")"), second (hostName() + " (" + name + ")");
+
+    std::pair<double, double> secondTone;
+    std::thread secondReceiver ([&] { secondTone = receivedTone (second, 3s); });
+    const auto firstTone = receivedTone (first, 3s);
+    secondReceiver.join();
+
+    EXPECT_NEAR (firstTone.first, minus12dB, minus12dB * 0.02);
+    EXPECT_NEAR (firstTone.second, 500.0, 5.0);
+    EXPECT_NEAR (secondTone.first, minus12dB, minus12dB * 0.02);
+    EXPECT_NEAR (secondTone.second, 500.0, 5.0);
+
+    // The sender counts them in its status line.
+    std::string line;
+    bool sawTwo = false;
+
+    while (! sawTwo && sender.readLine (line, 3s))
+        sawTwo = line.find ("2 receiver(s)") != std::string::npos;
+
+    EXPECT_TRUE (sawTwo);
+}
+
+TEST_F (AcrossProcesses, ReceiverFollowsARestartedSender)
+{
+    const auto name = rt::uniqueName ("Restarting");
+    rt::Capture capture (hostName() + " (" + name + ")");
+
+    {
+        SenderProcess sender (name, { "--tone", "500" });
+        ASSERT_TRUE (sender.started());
+        EXPECT_NEAR (receivedTone (capture, 2s).second, 500.0, 10.0);
+        sender.stop (SIGKILL);
+    }
+
+    SenderProcess restarted (name, { "--tone", "1500" });
+    ASSERT_TRUE (restarted.started());
+
+    // Within a few seconds the new process's tone arrives.
+    double frequency = 0.0;
+
+    for (int attempt = 0; attempt < 10 && std::abs (frequency - 1500.0) > 15.0; ++attempt)
+        frequency = receivedTone (capture, 1s).second;
+
+    EXPECT_NEAR (frequency, 1500.0, 15.0);
+}
+
+//==============================================================================
+namespace
+{
+    /** A TCP peer posing as a sender: each connection gets what `behave` does. */
+    class FakeSender
+    {
+    public:
+        explicit FakeSender (std::function<void (int socket, const std::atomic<bool>& stopping)> behaviour)
+            : behave (std::move (behaviour)),
+              listener (ndirt::net::listenTcp ("127.0.0.1", 0, port)),
+              thread ([this] { run(); })
+        {
+        }
+
+        ~FakeSender()
+        {
+            stopping = true;
+            thread.join();
+        }
+
+        std::string url() const { return "tcp://127.0.0.1:" + std::to_string (port); }
+        int connections() const { return accepted; }
+
+    private:
+        void run()
+        {
+            while (! stopping)
+            {
+                if (! ndirt::net::waitReadable (listener.get(), 20))
+                    continue;
+
+                std::string peer;
+                auto socket = ndirt::net::acceptTcp (listener.get(), peer);
+
+                if (socket.isValid())
+                {
+                    ++accepted;
+                    behave (socket.get(), stopping);
+                }
+            }
+        }
+
+        std::function<void (int, const std::atomic<bool>&)> behave;
+        int port = 0;
+        ndirt::net::FileDescriptor listener;
+        std::atomic<bool> stopping { false };
+        std::atomic<int> accepted { 0 };
+        std::thread thread;
+    };
+
+    /** Writes bytes, then keeps the connection open for a while. */
+    auto sendsThenWaits (std::vector<uint8_t> bytes, milliseconds wait = 300ms)
+    {
+        return [bytes, wait] (int socket, const std::atomic<bool>& stopping)
+        {
+            ndirt::net::sendSome (socket, bytes.data(), bytes.size());
+
+            for (auto end = steady_clock::now() + wait; ! stopping && steady_clock::now() < end;)
+                std::this_thread::sleep_for (10ms);
+        };
+    }
+
+    /** A receiver and synchroniser for a URL, as the plug-in makes them but with
+        the URL given. */
+    struct UrlCapture
+    {
+        explicit UrlCapture (const std::string& url)
+        {
+            NDIlib_recv_create_v3_t settings {};
+            settings.source_to_connect_to.p_ndi_name = "FAKE (peer)";
+            settings.source_to_connect_to.p_url_address = url.c_str();
+            settings.bandwidth = NDIlib_recv_bandwidth_audio_only;
+            receiver = NDIlib_recv_create_v4 (&settings, nullptr);
+            frameSync = library.table->framesync_create (receiver);
+        }
+
+        ~UrlCapture()
+        {
+            NDIlib_framesync_destroy (frameSync);
+            library.table->recv_destroy (receiver);
+        }
+
+        rt::Library library;
+        NDIlib_recv_instance_t receiver;
+        NDIlib_framesync_instance_t frameSync;
+    };
+}
+
+TEST_F (AcrossProcesses, BadInputCostsOnlyItsConnection)
+{
+    // A good source, received all along by another receiver of this process.
+    const auto name = rt::uniqueName ("Good");
+    SenderProcess good (name, { "--tone", "1000" });
+    ASSERT_TRUE (good.started());
+    rt::Capture goodCapture (hostName() + " (" + name + ")");
+
+    std::vector<uint8_t> cutShort = rt::wireHeader (48000, 2, 480);
+    cutShort.resize (cutShort.size() + 100);
+
+    const struct { const char* what; std::function<void (int, const std::atomic<bool>&)> behaviour; } peers[] = {
+        { "garbage",            sendsThenWaits (std::vector<uint8_t> (4096, 0xa5)) },
+        { "wrong magic",        sendsThenWaits (rt::wireHeader (48000, 2, 480, "WAVE")) },
+        { "wrong version",      sendsThenWaits (rt::wireHeader (48000, 2, 480, "NDRA", 7)) },
+        { "100000 channels",    sendsThenWaits (rt::wireHeader (48000, 100000, 480)) },
+        { "no channels",        sendsThenWaits (rt::wireHeader (48000, 0, 480)) },
+        { "negative samples",   sendsThenWaits (rt::wireHeader (48000, 2, 0xffffffff)) },
+        { "absurd rate",        sendsThenWaits (rt::wireHeader (0x7fffffff, 2, 480)) },
+        { "frame cut short",    sendsThenWaits (cutShort, 0ms) },
+        { "vanishes at once",   sendsThenWaits ({}, 0ms) },
+        { "one byte a second",  [] (int socket, const std::atomic<bool>& stopping)
+                                {
+                                    const auto header = rt::wireHeader (48000, 2, 480);
+
+                                    // Until the receiver hangs up.
+                                    for (size_t i = 0; i < header.size() && ! stopping; ++i)
+                                    {
+                                        ndirt::net::sendSome (socket, &header[i], 1);
+                                        char byte;
+
+                                        if (ndirt::net::waitReadable (socket, 1000) && ndirt::net::receiveSome (socket, &byte, 1) < 0)
+                                            return;
+                                    }
+                                } },
+    };
+
+    std::vector<std::unique_ptr<FakeSender>> fakes;
+    std::vector<std::unique_ptr<UrlCapture>> captures;
+
+    for (const auto& peer : peers)
+    {
+        fakes.push_back (std::make_unique<FakeSender> (peer.behaviour));
+        captures.push_back (std::make_unique<UrlCapture> (fakes.back()->url()));
+    }
+
+    // For five seconds every capture returns at once, the bad peers give no
+    // audio, and the good source plays on.
+    double slowestCaptureMs = 0.0, goodPeak = 0.0;
+
+    captureInRealTime (goodCapture, 5s, [&] (const auto& channels)
+    {
+        if (! channels.empty())
+            goodPeak = std::max (goodPeak, (double) *std::max_element (channels[0].begin(), channels[0].end()));
+
+        for (auto& capture : captures)
+        {
+            NDIlib_audio_frame_v3_t frame {};
+            const auto start = steady_clock::now();
+            NDIlib_framesync_capture_audio_v2 (capture->frameSync, &frame, 48000, 0, 480);
+            slowestCaptureMs = std::max (slowestCaptureMs, duration<double, std::milli> (steady_clock::now() - start).count());
+
+            EXPECT_EQ (frame.no_channels, 0);
+            capture->library.table->framesync_free_audio_v2 (capture->frameSync, &frame);
+        }
+    });
+
+    EXPECT_NEAR (goodPeak, minus12dB, minus12dB * 0.02);
+    EXPECT_LT (slowestCaptureMs, 100.0);
+
+    // Each bad connection was dropped, and the receiver tried again.
+    for (size_t i = 0; i < fakes.size(); ++i)
+        EXPECT_GE (fakes[i]->connections(), 2) << peers[i].what;
+}
+
+TEST_F (AcrossProcesses, GarbageSentToASenderDisturbsNoOtherReceiver)
+{
+    const auto name = rt::uniqueName ("Robust");
+    SenderProcess sender (name, { "--tone", "1000" });
+    ASSERT_TRUE (sender.started());
+
+    const auto ndiName = hostName() + " (" + name + ")";
+    ASSERT_TRUE (finder.waitFor (ndiName, true, 10s).has_value());
+    const auto endpoint = ndirt::net::parseUrl (finder.urlOf (ndiName));
+    ASSERT_TRUE (endpoint.has_value());
+
+    // A peer that floods the sender with garbage and never reads.
+    auto intruder = ndirt::net::connectTcp (*endpoint, 1000);
+    ASSERT_TRUE (intruder.isValid());
+    std::atomic<bool> stopping { false };
+    std::thread flooder ([&]
+    {
+        const std::vector<uint8_t> garbage (65536, 0xee);
+
+        while (! stopping)
+            if (ndirt::net::sendSome (intruder.get(), garbage.data(), garbage.size()) <= 0)
+                std::this_thread::sleep_for (1ms);
+    });
+
+    rt::Capture capture (ndiName);
+    const auto [peak, frequency] = receivedTone (capture, 3s);
+    stopping = true;
+    flooder.join();
+
+    EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
+    EXPECT_NEAR (frequency, 1000.0, 10.0);
+}
