@@ -1,6 +1,7 @@
 #include "plugin/PluginProcessor.h"
 #include "plugin/GlobalDefs.h"
 #include "plugin/StateReader.h"
+#include "ui/PluginEditor.h"
 
 namespace
 {
@@ -234,7 +235,7 @@ bool NDIReceiverAudioProcessor::handOverChannelMapping (const std::vector<Channe
 //==============================================================================
 juce::AudioProcessorEditor* NDIReceiverAudioProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor (*this);
+    return new NDIReceiverAudioProcessorEditor (*this);
 }
 
 bool NDIReceiverAudioProcessor::hasEditor() const

@@ -1,6 +1,7 @@
 #include "AboutComponent.h"
 
 #include "AboutTabLookAndFeel.h"
+#include "PageLayout.h"
 
 #include <BinaryData.h>
 #include <NDIRuntime.h>
@@ -10,13 +11,7 @@ namespace
     const juce::Colour pageColour { 0xff495358 };
     const juce::Colour labelTextColour { 0xfff0f8ff };
 
-    // JUCE's fit, skipped when the component or the area is empty, where JUCE
-    // would assert and then do nothing.
-    void fitInto (juce::Component& component, juce::Rectangle<int> area, juce::Justification justification, bool onlyReduceInSize)
-    {
-        if (! component.getLocalBounds().isEmpty() && ! area.isEmpty())
-            component.setBoundsToFit (area, justification, onlyReduceInSize);
-    }
+    using PageLayout::fitInto;
 
     int truncatedProduct (int value, double factor)
     {
@@ -63,7 +58,7 @@ AboutComponent::AboutComponent()
     addAndMakeVisible (logoButton.get());
     logoButton->addListener (this);
     logoButton->setImages (false, true, true,
-                           juce::ImageCache::getFromMemory (Resources::logo_png, Resources::logo_pngSize), 1.0f, juce::Colour(),
+                           PageLayout::getLogo(), 1.0f, juce::Colour(),
                            juce::Image(), 1.0f, juce::Colour(),
                            juce::Image(), 1.0f, juce::Colour());
     logoButton->setBounds (688, 728, 150, 24);
@@ -100,15 +95,7 @@ juce::String AboutComponent::makeNdiVersionText (const std::string& runtimeVersi
 
 void AboutComponent::paint (juce::Graphics& g)
 {
-    g.fillAll (pageColour);
-
-    const auto background = juce::ImageCache::getFromMemory (Resources::background_jpg, Resources::background_jpgSize);
-
-    // Stretched over the whole page: the picture's proportions are not kept.
-    if (background.isValid())
-        g.drawImageTransformed (background,
-                                juce::AffineTransform::scale ((float) getWidth() / (float) background.getWidth(),
-                                                              (float) getHeight() / (float) background.getHeight()));
+    PageLayout::paintBackground (g, *this, pageColour);
 }
 
 void AboutComponent::resized()
@@ -119,15 +106,7 @@ void AboutComponent::resized()
     if (width <= 0 || height <= 0)
         return;
 
-    // Title strip, with the logo in its right part, moved right and down.
-    const auto titleHeight = juce::jmin (height, 45);
-    fitInto (*productNameLabel, { 0, 0, width, titleHeight }, juce::Justification::centred, true);
-
-    const auto logoWidth = juce::jmin (width, truncatedProduct (width, 0.33));
-    const juce::Rectangle<int> logoArea (width - logoWidth + 17, 15, logoWidth, titleHeight);
-    logoButton->setSize (truncatedProduct (logoWidth, 0.66), truncatedProduct (titleHeight, 0.66));
-    logoButton->setCentrePosition (logoArea.getCentre());
-    fitInto (*logoButton, logoArea, juce::Justification::centred, true);
+    const auto titleHeight = PageLayout::placeTitleAndLogo (*productNameLabel, *logoButton, width, height);
 
     // Information strip: the runtime's version in the middle, ours on the left.
     const auto infoHeight = juce::jmin (height - titleHeight, 20);
