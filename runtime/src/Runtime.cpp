@@ -32,6 +32,10 @@ Runtime::Runtime()
     : settings (Settings::load()),
       hostName (readHostName())
 {
+    const auto server = net::parseHostAndPort (settings.discoveryServer, Settings::defaultDiscoveryPort);
+
+    if (server.has_value() && ! server->host.empty())
+        discoveryClient = std::make_unique<DiscoveryClient> (*server, hostName, catalogue);
 }
 
 Runtime& Runtime::acquire (User user)

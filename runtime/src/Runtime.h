@@ -1,10 +1,12 @@
 #pragma once
 
+#include "DiscoveryClient.h"
 #include "LocalHub.h"
 #include "Settings.h"
 #include "SourceCatalogue.h"
 #include "SourceDirectory.h"
 
+#include <memory>
 #include <string>
 
 namespace ndirt
@@ -48,6 +50,7 @@ private:
     SourceCatalogue catalogue;
     LocalHub hub { catalogue };
     SourceDirectory directory { settings.runtimeDirectory, catalogue };
+    std::unique_ptr<DiscoveryClient> discoveryClient;   // when the settings name a server
 };
 
 /** Holds the runtime for the life of an object that uses it. */

@@ -43,6 +43,13 @@ std::vector<SourceInfo> SourceCatalogue::getSources (bool includeThisMachine) co
     return all;
 }
 
+std::vector<SourceInfo> SourceCatalogue::getSourcesOf (Provider provider) const
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    const auto found = sourcesByProvider.find (provider);
+    return found != sourcesByProvider.end() ? found->second : std::vector<SourceInfo>();
+}
+
 uint64_t SourceCatalogue::getGeneration() const
 {
     const std::lock_guard<std::mutex> guard (lock);

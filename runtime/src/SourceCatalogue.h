@@ -48,6 +48,9 @@ public:
         machine only when includeThisMachine is true. */
     std::vector<SourceInfo> getSources (bool includeThisMachine) const;
 
+    /** The sources of one provider, as it set them. */
+    std::vector<SourceInfo> getSourcesOf (Provider provider) const;
+
     /** Counts the changes of the list. */
     uint64_t getGeneration() const;
 

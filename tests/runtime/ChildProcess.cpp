@@ -40,7 +40,7 @@ namespace rt
         posix_spawn_file_actions_init (&actions);
         posix_spawn_file_actions_adddup2 (&actions, pipeEnds[1], STDOUT_FILENO);
 
-        if (::posix_spawn (&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        if (::posix_spawnp (&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
             pid = -1;
 
         posix_spawn_file_actions_destroy (&actions);
@@ -100,5 +100,10 @@ namespace rt
     std::string senderTool()
     {
         return NDIR_SENDER_TOOL;
+    }
+
+    std::string discoveryServerTool()
+    {
+        return NDIR_DISCOVERY_SERVER_TOOL;
     }
 }

@@ -30,6 +30,7 @@ namespace rt
         std::string pending;
     };
 
-    /** The sender tool's path. */
+    /** The tools' paths. */
     std::string senderTool();
+    std::string discoveryServerTool();
 }

@@ -21,23 +21,30 @@ using namespace std::chrono_literals;
 
 namespace
 {
-    /** A source directory of its own for this test process and its children. */
+    /** A source directory of its own: for this test process and its children,
+        or (usedHere false) for children told about it. */
     struct ScopedRuntimeDirectory
     {
-        ScopedRuntimeDirectory()
+        explicit ScopedRuntimeDirectory (bool usedHere = true)
+            : used (usedHere)
         {
             char pattern[] = "/tmp/ndirt-test-XXXXXX";
             path = ::mkdtemp (pattern);
-            ::setenv ("NDIRT_RUNTIME_DIR", path.c_str(), 1);
+
+            if (used)
+                ::setenv ("NDIRT_RUNTIME_DIR", path.c_str(), 1);
         }
 
         ~ScopedRuntimeDirectory()
         {
-            ::unsetenv ("NDIRT_RUNTIME_DIR");
+            if (used)
+                ::unsetenv ("NDIRT_RUNTIME_DIR");
+
             std::system (("rm -rf " + path).c_str());
         }
 
         std::string path;
+        bool used;
     };
 
     std::string hostName()
@@ -143,8 +150,9 @@ namespace
     class SenderProcess : public rt::ChildProcess
     {
     public:
-        SenderProcess (const std::string& name, std::vector<std::string> arguments = {})
-            : rt::ChildProcess (withTool (name, std::move (arguments)))
+        SenderProcess (const std::string& name, std::vector<std::string> arguments = {},
+                       std::vector<std::string> environment = {}, std::vector<std::string> prefix = {})
+            : rt::ChildProcess (withTool (name, std::move (arguments), std::move (prefix)), std::move (environment))
         {
         }
 
@@ -156,9 +164,12 @@ namespace
         }
 
     private:
-        static std::vector<std::string> withTool (const std::string& name, std::vector<std::string> arguments)
+        /** prefix: a command that runs the tool, such as "ip netns exec NAME". */
+        static std::vector<std::string> withTool (const std::string& name, std::vector<std::string> arguments,
+                                                  std::vector<std::string> prefix)
         {
             arguments.insert (arguments.begin(), { rt::senderTool(), "--name", name });
+            arguments.insert (arguments.begin(), prefix.begin(), prefix.end());
             return arguments;
         }
     };
@@ -448,4 +459,115 @@ TEST_F (AcrossProcesses, GarbageSentToASenderDisturbsNoOtherReceiver)
 
     EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
     EXPECT_NEAR (frequency, 1000.0, 10.0);
+}
+
+//==============================================================================
+namespace
+{
+    /** The discovery server tool in a child process. */
+    class ServerProcess : public rt::ChildProcess
+    {
+    public:
+        ServerProcess (const std::string& bindAddress, std::vector<std::string> prefix = {})
+            : rt::ChildProcess (command (bindAddress, std::move (prefix)))
+        {
+            std::string line;
+
+            if (readLine (line, 20s) && line.rfind ("Discovery server listening on ", 0) == 0)
+                port = std::stoi (line.substr (line.rfind (':') + 1));
+        }
+
+        int port = 0;
+
+    private:
+        static std::vector<std::string> command (const std::string& bindAddress, std::vector<std::string> prefix)
+        {
+            prefix.insert (prefix.end(), { rt::discoveryServerTool(), "--port", "0", "--bind", bindAddress });
+            return prefix;
+        }
+    };
+
+    /** Uses a discovery server while it exists: set before the runtime starts. */
+    struct ScopedDiscoveryServer
+    {
+        explicit ScopedDiscoveryServer (const std::string& address) { ::setenv ("NDIRT_DISCOVERY_SERVER", address.c_str(), 1); }
+        ~ScopedDiscoveryServer()                                     { ::unsetenv ("NDIRT_DISCOVERY_SERVER"); }
+    };
+
+    /** Finds a source announced only through the server, receives it, and sees
+        it go when the sender is killed. */
+    void findAndReceiveThroughServer (SenderProcess& sender, const std::string& ndiName, const std::string& expectedHost)
+    {
+        ASSERT_TRUE (sender.started());
+
+        Finder finder;
+        ASSERT_TRUE (finder.waitFor (ndiName, true, 10s).has_value());
+        EXPECT_EQ (ndirt::net::parseUrl (finder.urlOf (ndiName))->host, expectedHost);
+
+        rt::Capture capture (ndiName);
+        const auto [peak, frequency] = receivedTone (capture, 3s);
+        EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
+        EXPECT_NEAR (frequency, 1000.0, 10.0);
+
+        sender.stop (SIGKILL);
+        const auto gone = finder.waitFor (ndiName, false, 10s);
+        ASSERT_TRUE (gone.has_value());
+        EXPECT_LT (gone->count(), 2.5);
+    }
+}
+
+TEST (DiscoveryServer, ConnectsSendersAndFindersThatShareNoDirectory)
+{
+    ScopedRuntimeDirectory ours, senders (false);
+    ServerProcess server ("127.0.0.1");
+    ASSERT_GT (server.port, 0);
+
+    const std::string address = "127.0.0.1:" + std::to_string (server.port);
+    const auto name = rt::uniqueName ("Served");
+    SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path });
+
+    ScopedDiscoveryServer useServer (address);
+    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", "127.0.0.1");
+}
+
+// Two "machines": this test's network namespace and one it creates, joined by a
+// veth pair. The sender and the discovery server live in the other one.
+TEST (DiscoveryServer, AcrossTwoNetworkNamespaces)
+{
+    const auto id = std::to_string (getpid() % 100000);
+    const std::string ns = "ndirt" + id, here = "ndva" + id, there = "ndvb" + id;
+    const std::string subnet = "10.213." + std::to_string (getpid() % 250) + ".";
+
+    if (std::system (("ip netns add " + ns + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "network namespaces are not permitted here (ip netns add failed): needs root or CAP_SYS_ADMIN";
+
+    struct Cleanup
+    {
+        std::string ns, here;
+        ~Cleanup() { std::system (("ip link del " + here + " 2>/dev/null; ip netns del " + ns + " 2>/dev/null").c_str()); }
+    } cleanup { ns, here };
+
+    const std::string setup =
+        "ip link add " + here + " type veth peer name " + there
+        + " && ip link set " + there + " netns " + ns
+        + " && ip addr add " + subnet + "1/24 dev " + here + " && ip link set " + here + " up"
+        + " && ip netns exec " + ns + " ip addr add " + subnet + "2/24 dev " + there
+        + " && ip netns exec " + ns + " ip link set " + there + " up"
+        + " && ip netns exec " + ns + " ip link set lo up";
+
+    if (std::system (setup.c_str()) != 0)
+        GTEST_SKIP() << "could not create a veth pair between namespaces";
+
+    const std::vector<std::string> inNamespace { "ip", "netns", "exec", ns };
+    ServerProcess server (subnet + "2", inNamespace);
+    ASSERT_GT (server.port, 0);
+
+    ScopedRuntimeDirectory ours, senders (false);
+    const std::string address = subnet + "2:" + std::to_string (server.port);
+
+    const auto name = rt::uniqueName ("Far");
+    SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path }, inNamespace);
+
+    ScopedDiscoveryServer useServer (address);
+    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", subnet + "2");
 }
