@@ -70,6 +70,10 @@ void AudioCorvaneComponent::enablementChanged()
     setSize (getWidth(), height);
     resized();
 
+    // The tabs give the page their whole content area again, also when their
+    // own size did not change.
+    tabbedComponent->resized();
+
     if (auto* parent = getParentComponent())
         parent->setSize (getWidth(), height);
 
