@@ -21,6 +21,8 @@ void FrameSync::push (const AudioBlock& block)
         sourceChannels = block.numChannels;
         longestBlockSeconds = 0.0;
         queue.reset (sourceChannels, (int) std::ceil (sourceRate * capacitySeconds));
+        streamPushed = 0;
+        blockEnds.clear();
         controller.reset();
         state = State::filling;
     }
@@ -29,6 +31,14 @@ void FrameSync::push (const AudioBlock& block)
 
     if (queue.pushPlanar (block.samples.data(), block.numSamples, block.numSamples) > 0)
         ++overflows;
+
+    streamPushed += block.numSamples;
+    blockEnds.push_back ({ streamPushed, block.timestamp });
+
+    // Only blocks still in the queue matter; the queue holds at most half a
+    // second, so this bound is never reached by blocks of 0.1 ms or more.
+    while (blockEnds.size() > maxBlocksTracked)
+        blockEnds.pop_front();
 }
 
 void FrameSync::capture (NDIlib_audio_frame_v3_t& frame, int sampleRate, int numChannels, int numSamples)
@@ -53,7 +63,7 @@ void FrameSync::capture (NDIlib_audio_frame_v3_t& frame, int sampleRate, int num
     if (sampleRate <= 0 || numSamples <= 0 || numSamples > maxCaptureSamples)
         return;
 
-    render (sampleRate, numSamples);
+    frame.timestamp = render (sampleRate, numSamples);
 
     auto* data = new float[(size_t) frame.no_channels * (size_t) numSamples];
 
@@ -73,7 +83,7 @@ void FrameSync::capture (NDIlib_audio_frame_v3_t& frame, int sampleRate, int num
     frame.channel_stride_in_bytes = numSamples * (int) sizeof (float);
 }
 
-void FrameSync::render (int sampleRate, int numSamples)
+int64_t FrameSync::render (int sampleRate, int numSamples)
 {
     interleaved.assign ((size_t) numSamples * (size_t) sourceChannels, 0.0f);
 
@@ -87,7 +97,7 @@ void FrameSync::render (int sampleRate, int numSamples)
     const double needed = targetFrames() + converter.inputFramesFor (numSamples);
 
     if (state == State::filling && bufferedFrames() < needed)
-        return;
+        return 0;
 
     // Start at the target level: drop what arrived beyond it while filling (a
     // fraction of a capture block), or what piled up while the caller did not
@@ -105,16 +115,34 @@ void FrameSync::render (int sampleRate, int numSamples)
         state = State::running;
     }
 
+    const auto timestamp = nextOutputTimestamp();
+
     if (converter.process (queue, interleaved.data(), numSamples) > 0)
     {
         ++underruns;
         controller.restart();
         state = State::filling;
-        return;
+        return timestamp;
     }
 
     const double errorSeconds = (bufferedFrames() - targetFrames()) / sourceRate;
     converter.setRatioAdjustment (controller.update (errorSeconds, numSamples / (double) sampleRate));
+    return timestamp;
+}
+
+int64_t FrameSync::nextOutputTimestamp()
+{
+    // The stream position the converter's next output sample is centred on.
+    const double position = (double) (streamPushed - queue.size()) - converter.heldInputFrames();
+
+    while (! blockEnds.empty() && (double) blockEnds.front().end <= position)
+        blockEnds.pop_front();
+
+    if (blockEnds.empty())
+        return 0;
+
+    const auto& block = blockEnds.front();
+    return block.timestamp - (int64_t) std::llround (((double) block.end - 1.0 - position) * 1.0e7 / sourceRate);
 }
 
 double FrameSync::targetFrames() const

@@ -8,6 +8,7 @@
 #include "NDIRuntime.h"
 #include "NDIRuntimeSend.h"
 
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -40,7 +41,11 @@ namespace ndirt
       an underrun;
     - when the buffer is 50 ms or more above its target at a capture (the
       caller paused), or full (0.5 s) at a push: the oldest audio is dropped;
-      counted as an overflow. */
+      counted as an overflow.
+    A captured frame's timestamp is the time (100 ns units since the epoch, on
+    the sender's clock) at which its first sample was produced: the send call
+    of the block holding it, less the duration of the samples after it in that
+    block. 0 when the frame starts with silence made up here. */
 class FrameSync : public AudioSink
 {
 public:
@@ -50,6 +55,7 @@ public:
     static constexpr double capacitySeconds = 0.5;
     static constexpr int maxCaptureSamples = 1 << 20;
     static constexpr int maxChannels = 1024;
+    static constexpr size_t maxBlocksTracked = 5000;
 
     void push (const AudioBlock& block) override;
 
@@ -69,11 +75,23 @@ private:
         running
     };
 
-    /** Converts numSamples frames at sampleRate into the interleaved scratch. */
-    void render (int sampleRate, int numSamples);
+    /** Converts numSamples frames at sampleRate into the interleaved scratch;
+        returns the timestamp of the first. */
+    int64_t render (int sampleRate, int numSamples);
 
     double targetFrames() const;
     double bufferedFrames() const;
+
+    /** The production time of the input sample that the next output sample
+        starts from; 0 when unknown. */
+    int64_t nextOutputTimestamp();
+
+    /** Where each pushed block ends in the stream, and its timestamp. */
+    struct BlockEnd
+    {
+        int64_t end;        // stream position after its last sample
+        int64_t timestamp;
+    };
 
     mutable std::mutex lock;
     State state = State::waiting;
@@ -82,6 +100,8 @@ private:
     double longestBlockSeconds = 0.0;
 
     SampleQueue queue;
+    int64_t streamPushed = 0;       // frames pushed since the stream started
+    std::deque<BlockEnd> blockEnds; // of the blocks not yet wholly converted
     RateConverter converter;
     FillController controller;
     std::vector<float> interleaved;
