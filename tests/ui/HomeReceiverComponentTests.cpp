@@ -326,9 +326,13 @@ TEST_F (HomePage, ARoutingClickIsHeardAfterTheNextAudioCallbacks)
 
     ASSERT_EQ (home().channelPickers.size(), 2u);
 
+    // Each block waits for the receiver's answer to the one before, however
+    // busy the machine is.
+    test::CaptureRecorder recorder;
+
     const auto levelsAfterRouting = [&]
     {
-        host.play (repeat (480, 10));
+        host.play (repeat (480, 10), &recorder);
         return std::pair (host.outputs[0].back(), host.outputs[1].back());
     };
 
