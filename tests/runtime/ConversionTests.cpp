@@ -152,7 +152,7 @@ TEST_P (ClockDrift, SettlesWithoutUnderrunAndHoldsTheLevel)
     rt::SimulatedLink link (rt::uniqueName ("Drift"), settings, rt::Tone (440.0, { 0.5f }));
     SCOPED_TRACE (describe (settings));
 
-    link.run (30.0);
+    link.run (45.0);
     const auto settled = link.stats();
     EXPECT_EQ (settled.underruns, 0u);
     EXPECT_EQ (settled.overflows, 0u);

@@ -26,7 +26,8 @@ namespace
     struct ScopedRuntimeDirectory
     {
         explicit ScopedRuntimeDirectory (bool usedHere = true)
-            : used (usedHere)
+            : used (usedHere),
+              previous (std::getenv ("NDIRT_RUNTIME_DIR") != nullptr ? std::getenv ("NDIRT_RUNTIME_DIR") : "")
         {
             char pattern[] = "/tmp/ndirt-test-XXXXXX";
             path = ::mkdtemp (pattern);
@@ -38,13 +39,14 @@ namespace
         ~ScopedRuntimeDirectory()
         {
             if (used)
-                ::unsetenv ("NDIRT_RUNTIME_DIR");
+                ::setenv ("NDIRT_RUNTIME_DIR", previous.c_str(), 1);
 
             std::system (("rm -rf " + path).c_str());
         }
 
         std::string path;
         bool used;
+        std::string previous;
     };
 
     std::string hostName()
