@@ -83,14 +83,21 @@ void AudioCorvaneComponent::enablementChanged()
 void AudioCorvaneComponent::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::white);
+
+    // JUCE's tab bar lays its buttons out its own way whenever the current tab
+    // changes (a fit follows and puts them back), but also on changes no fit
+    // follows, such as a new default look-and-feel. Painting puts them back too.
+    placeTabButtons();
 }
 
 void AudioCorvaneComponent::resized()
 {
     tabbedComponent->setBounds (getLocalBounds());
+    placeTabButtons();
+}
 
-    // JUCE's tab bar lays its buttons out again whenever the current tab
-    // changes; every such change ends in a fit, which calls this again.
+void AudioCorvaneComponent::placeTabButtons()
+{
     auto& bar = tabbedComponent->getTabbedButtonBar();
     const auto width = getWidth();
 

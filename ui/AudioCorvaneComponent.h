@@ -34,6 +34,7 @@ public:
     /** Fits the tabs, the shell and the parent to the current page. */
     void enablementChanged() override;
 
+    /** White, under the tabs; also puts the tab buttons back into thirds. */
     void paint (juce::Graphics&) override;
 
     /** The tabs over the whole shell, their buttons one third of its width each,
@@ -50,6 +51,7 @@ public:
 
 private:
     void currentPageChanged();
+    void placeTabButtons();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AudioCorvaneComponent)
 };

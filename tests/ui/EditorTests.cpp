@@ -70,6 +70,20 @@ TEST_F (OpenEditor, TabsRunAlongTheBottomInThirdsOfTheWidthWhateverShows)
     expectTabLayout ("Home again");
 }
 
+TEST_F (OpenEditor, PaintingPutsTabButtonsBackIntoThirdsAfterJuceLaidThemOutAgain)
+{
+    showHome();
+    auto& bar = tabs().getTabbedButtonBar();
+
+    // A new look-and-feel makes JUCE's tab bar lay its buttons out its own way.
+    editor->sendLookAndFeelChange();
+    ASSERT_NE (bar.getTabButton (1)->getBounds(), Rect (166, 0, 166, 22));
+
+    editor->createComponentSnapshot (editor->getLocalBounds());
+    EXPECT_EQ (bar.getTabButton (0)->getBounds(), Rect (0, 0, 166, 22));
+    EXPECT_EQ (bar.getTabButton (1)->getBounds(), Rect (166, 0, 166, 22));
+}
+
 TEST_F (OpenEditor, AboutTakesTheLeastHeightAndHomeTakesItsRowsBack)
 {
     showHome();
