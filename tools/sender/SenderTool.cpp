@@ -108,8 +108,9 @@ namespace
         return o;
     }
 
-    /** Fills planar channels with the next samples; false when there are no more. */
-    using Signal = std::function<bool (std::vector<std::vector<float>>&)>;
+    /** Fills planar channels with the next samples; returns how many it
+        filled, fewer than asked (0 included) at the end of a file played once. */
+    using Signal = std::function<int (std::vector<std::vector<float>>&)>;
 
     Signal makeSweep (double low, double high, double seconds, double rate, float gain)
     {
@@ -127,7 +128,7 @@ namespace
                 t = std::fmod (t + 1.0 / rate, seconds);
             }
 
-            return true;
+            return (int) out[0].size();
         };
     }
 
@@ -140,7 +141,7 @@ namespace
                 if (position == file.numSamples())
                 {
                     if (once)
-                        return i > 0;
+                        return (int) i;
 
                     position = 0;
                 }
@@ -151,7 +152,7 @@ namespace
                 ++position;
             }
 
-            return true;
+            return (int) out[0].size();
         };
     }
 
@@ -244,16 +245,18 @@ int main (int argc, char** argv)
             ++nextStatus;
         }
 
-        if (! signal (channels))
+        const int filled = signal (channels);
+
+        if (filled == 0)
             break;
 
         planar.clear();
 
         for (const auto& channel : channels)
-            planar.insert (planar.end(), channel.begin(), channel.end());
+            planar.insert (planar.end(), channel.begin(), channel.begin() + filled);
 
-        NDIrt_send_audio (sender, planar.data(), options.rate, options.channels, block, block * (int) sizeof (float));
-        sent += block;
+        NDIrt_send_audio (sender, planar.data(), options.rate, options.channels, filled, filled * (int) sizeof (float));
+        sent += filled;
 
         std::this_thread::sleep_until (start + std::chrono::duration_cast<Clock::duration> (std::chrono::duration<double> (sent / effectiveRate)));
     }
