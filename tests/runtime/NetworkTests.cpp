@@ -101,52 +101,6 @@ namespace
         NDIlib_find_instance_t instance;
     };
 
-    /** Captures 10 ms at 48 kHz every 10 ms for a while, in real time. */
-    void captureInRealTime (rt::Capture& capture, duration<double> length,
-                            const std::function<void (const std::vector<std::vector<float>>&)>& onBlock)
-    {
-        const auto start = steady_clock::now();
-
-        for (int block = 0; steady_clock::now() - start < length; ++block)
-        {
-            onBlock (capture.capture (48000, 480));
-            std::this_thread::sleep_until (start + block * 10ms);
-        }
-    }
-
-    /** What arrived in the given time: the median over the blocks that had
-        sound of their peak and of their frequency (a median, so that the
-        start of the stream or an underrun's fade does not count). */
-    std::pair<double, double> receivedTone (rt::Capture& capture, duration<double> length)
-    {
-        std::vector<double> peaks, frequencies;
-
-        captureInRealTime (capture, length, [&] (const auto& channels)
-        {
-            if (channels.empty())
-                return;
-
-            const double peak = *std::max_element (channels[0].begin(), channels[0].end());
-
-            if (peak > 0.01)
-            {
-                peaks.push_back (peak);
-                frequencies.push_back (rt::measureFrequency (channels[0], 48000));
-            }
-        });
-
-        const auto median = [] (std::vector<double> values)
-        {
-            if (values.empty())
-                return 0.0;
-
-            std::nth_element (values.begin(), values.begin() + (long) values.size() / 2, values.end());
-            return values[values.size() / 2];
-        };
-
-        return { median (peaks), median (frequencies) };
-    }
-
     const double minus12dB = std::pow (10.0, -12.0 / 20.0);
 
     class SenderProcess : public rt::ChildProcess
@@ -208,7 +162,7 @@ TEST_F (AcrossProcesses, ReceivesAnotherProcesssToneAtTheHostRate)
     ASSERT_TRUE (sender.started());
 
     rt::Capture capture (hostName() + " (" + name + ")");
-    const auto [peak, frequency] = receivedTone (capture, 3s);
+    const auto [peak, frequency] = rt::receivedTone (capture, 3s);
 
     EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
     EXPECT_NEAR (frequency, 1000.0, 10.0);
@@ -224,8 +178,8 @@ TEST_F (AcrossProcesses, OneSenderServesSeveralReceivers)
     rt::Capture first (hostName() + " (" + name + ")"), second (hostName() + " (" + name + ")");
 
     std::pair<double, double> secondTone;
-    std::thread secondReceiver ([&] { secondTone = receivedTone (second, 3s); });
-    const auto firstTone = receivedTone (first, 3s);
+    std::thread secondReceiver ([&] { secondTone = rt::receivedTone (second, 3s); });
+    const auto firstTone = rt::receivedTone (first, 3s);
     secondReceiver.join();
 
     EXPECT_NEAR (firstTone.first, minus12dB, minus12dB * 0.02);
@@ -251,7 +205,7 @@ TEST_F (AcrossProcesses, ReceiverFollowsARestartedSender)
     {
         SenderProcess sender (name, { "--tone", "500" });
         ASSERT_TRUE (sender.started());
-        EXPECT_NEAR (receivedTone (capture, 2s).second, 500.0, 10.0);
+        EXPECT_NEAR (rt::receivedTone (capture, 2s).second, 500.0, 10.0);
         sender.stop (SIGKILL);
     }
 
@@ -262,7 +216,7 @@ TEST_F (AcrossProcesses, ReceiverFollowsARestartedSender)
     double frequency = 0.0;
 
     for (int attempt = 0; attempt < 10 && std::abs (frequency - 1500.0) > 15.0; ++attempt)
-        frequency = receivedTone (capture, 1s).second;
+        frequency = rt::receivedTone (capture, 1s).second;
 
     EXPECT_NEAR (frequency, 1500.0, 15.0);
 }
@@ -405,7 +359,7 @@ TEST_F (AcrossProcesses, BadInputCostsOnlyItsConnection)
     // audio, and the good source plays on.
     double slowestCaptureMs = 0.0, goodPeak = 0.0;
 
-    captureInRealTime (goodCapture, 5s, [&] (const auto& channels)
+    rt::captureInRealTime (goodCapture, 5s, [&] (const auto& channels)
     {
         if (! channels.empty())
             goodPeak = std::max (goodPeak, (double) *std::max_element (channels[0].begin(), channels[0].end()));
@@ -455,7 +409,7 @@ TEST_F (AcrossProcesses, GarbageSentToASenderDisturbsNoOtherReceiver)
     });
 
     rt::Capture capture (ndiName);
-    const auto [peak, frequency] = receivedTone (capture, 3s);
+    const auto [peak, frequency] = rt::receivedTone (capture, 3s);
     stopping = true;
     flooder.join();
 
@@ -507,7 +461,7 @@ namespace
         EXPECT_EQ (ndirt::net::parseUrl (finder.urlOf (ndiName))->host, expectedHost);
 
         rt::Capture capture (ndiName);
-        const auto [peak, frequency] = receivedTone (capture, 3s);
+        const auto [peak, frequency] = rt::receivedTone (capture, 3s);
         EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
         EXPECT_NEAR (frequency, 1000.0, 10.0);
 

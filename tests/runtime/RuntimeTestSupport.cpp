@@ -1,6 +1,8 @@
 #include "RuntimeTestSupport.h"
 
+#include <algorithm>
 #include <atomic>
+#include <thread>
 #include <numeric>
 
 #include <unistd.h>
@@ -90,6 +92,50 @@ namespace rt
           capture (sender.ndiName())
     {
         nextBlock = [this] { return tone.next (link.sendBlock, link.sourceRate); };
+    }
+
+    //==============================================================================
+    void captureInRealTime (Capture& capture, std::chrono::duration<double> length,
+                            const std::function<void (const std::vector<std::vector<float>>&)>& onBlock)
+    {
+        using namespace std::chrono;
+        const auto start = steady_clock::now();
+
+        for (int block = 0; steady_clock::now() - start < length; ++block)
+        {
+            onBlock (capture.capture (48000, 480));
+            std::this_thread::sleep_until (start + block * milliseconds (10));
+        }
+    }
+
+    std::pair<double, double> receivedTone (Capture& capture, std::chrono::duration<double> length)
+    {
+        std::vector<double> peaks, frequencies;
+
+        captureInRealTime (capture, length, [&] (const auto& channels)
+        {
+            if (channels.empty())
+                return;
+
+            const double peak = *std::max_element (channels[0].begin(), channels[0].end());
+
+            if (peak > 0.01)
+            {
+                peaks.push_back (peak);
+                frequencies.push_back (measureFrequency (channels[0], 48000));
+            }
+        });
+
+        const auto median = [] (std::vector<double> values)
+        {
+            if (values.empty())
+                return 0.0;
+
+            std::nth_element (values.begin(), values.begin() + (long) values.size() / 2, values.end());
+            return values[values.size() / 2];
+        };
+
+        return { median (peaks), median (frequencies) };
     }
 
     //==============================================================================

@@ -6,6 +6,7 @@
 #include <NDIRuntime.h>
 #include <NDIRuntimeSend.h>
 
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -132,6 +133,17 @@ namespace rt
         long long samplesSent = 0;
         long long samplesCaptured = 0;
     };
+
+    /** Captures 10 ms at 48 kHz every 10 ms for a while, in real time, and hands
+        each capture's channels to onBlock. */
+    void captureInRealTime (Capture& capture, std::chrono::duration<double> length,
+                            const std::function<void (const std::vector<std::vector<float>>&)>& onBlock);
+
+    /** What arrived in real time over the given time, on the first channel: the
+        median over the blocks that had sound of their peak and of their
+        frequency (a median, so that the start of the stream, or an underrun's
+        fade on a loaded machine, does not count). */
+    std::pair<double, double> receivedTone (Capture& capture, std::chrono::duration<double> length);
 
     /** Root mean square of a signal. */
     double rms (const std::vector<float>& signal);
