@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <dirent.h>
 #include <memory>
 #include <thread>
 
@@ -307,4 +308,42 @@ TEST (Library, AnExtraDestroyDoesNotTakeTheRuntimeFromItsUsers)
     table->destroy();   // unpaired
 
     EXPECT_NEAR (exchange (sender, 0.5f, capture), 0.5f, 1e-3f);
+}
+
+namespace
+{
+    int threadsOfThisProcess()
+    {
+        int count = 0;
+
+        if (auto* tasks = ::opendir ("/proc/self/task"))
+        {
+            while (const auto* entry = ::readdir (tasks))
+                count += entry->d_name[0] != '.';
+
+            ::closedir (tasks);
+        }
+
+        return count;
+    }
+}
+
+TEST (Library, BackgroundServicesRunFromTheFirstUserToTheLast)
+{
+    const int before = threadsOfThisProcess();
+
+    {
+        rt::Library first;
+        const int running = threadsOfThisProcess();
+        EXPECT_GT (running, before);
+
+        {
+            rt::Library second;
+            EXPECT_EQ (threadsOfThisProcess(), running);
+        }
+
+        EXPECT_EQ (threadsOfThisProcess(), running);
+    }
+
+    EXPECT_EQ (threadsOfThisProcess(), before);
 }
