@@ -73,7 +73,8 @@ void DiscoveryClient::run()
 {
     while (! stopRequested())
     {
-        const auto socket = net::connectTcp (server, 1000);
+        // A short attempt: stopping the runtime waits for it.
+        const auto socket = net::connectTcp (server, 250);
 
         if (socket.isValid())
             talk (socket);

@@ -30,7 +30,7 @@ class Receiver : public AudioSink
 public:
     static constexpr auto silenceTimeout = std::chrono::seconds (3);
     static constexpr auto retryInterval = std::chrono::milliseconds (250);
-    static constexpr int connectTimeoutMs = 1000;
+    static constexpr int connectTimeoutMs = 250;   // plenty on a LAN; bounds how long destruction waits
 
     Receiver (std::string sourceNdiName, std::string sourceUrl, std::string ownName);
     ~Receiver() override;
