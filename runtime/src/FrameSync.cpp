@@ -60,7 +60,8 @@ void FrameSync::capture (NDIlib_audio_frame_v3_t& frame, int sampleRate, int num
 
     frame.no_channels = numChannels > 0 ? std::min (numChannels, maxChannels) : sourceChannels;
 
-    if (sampleRate <= 0 || numSamples <= 0 || numSamples > maxCaptureSamples)
+    if (sampleRate <= 0 || numSamples <= 0
+        || (size_t) numSamples * (size_t) std::max (frame.no_channels, sourceChannels) > maxCaptureValues)
         return;
 
     frame.timestamp = render (sampleRate, numSamples);
@@ -96,7 +97,7 @@ int64_t FrameSync::render (int sampleRate, int numSamples)
 
     const double needed = targetFrames() + converter.inputFramesFor (numSamples);
 
-    if (state == State::filling && bufferedFrames() < needed)
+    if (! converter.isReady() || (state == State::filling && bufferedFrames() < needed))
         return 0;
 
     // Start at the target level: drop what arrived beyond it while filling (a

@@ -30,13 +30,15 @@ namespace ndirt
 
     Capture:
     - before any audio of the source has arrived: zero channels, zero samples;
-    - a sample rate <= 0 or a sample count <= 0 (or above 1 << 20): the
-      source's channel count, zero samples; buffered audio is left as it is;
+    - a sample rate <= 0, a sample count <= 0, or a request of more than
+      1 << 24 samples over all channels (64 MiB): the source's channel count,
+      zero samples; buffered audio is left as it is;
     - otherwise exactly the requested count of samples, planar float, at the
       requested rate and the source's channel count (or the requested count of
       channels, when one is given; missing channels are silent);
     - while the buffer fills up to its target after the start, after an
-      underrun or after a change of format: silence;
+      underrun or after a change of format, and for a conversion of more than
+      64 times up or down: silence;
     - when the buffer runs dry: the audio there was, then silence; counted as
       an underrun;
     - when the buffer is 50 ms or more above its target at a capture (the
@@ -53,7 +55,7 @@ public:
     static constexpr double maxBlockAllowanceSeconds = 0.05;
     static constexpr double resyncThresholdSeconds = 0.05;
     static constexpr double capacitySeconds = 0.5;
-    static constexpr int maxCaptureSamples = 1 << 20;
+    static constexpr size_t maxCaptureValues = 1 << 24;
     static constexpr int maxChannels = 1024;
     static constexpr size_t maxBlocksTracked = 5000;
 

@@ -27,6 +27,9 @@ public:
 
     bool isSetUpFor (int inputRate, int outputRate, int numChannels) const;
 
+    /** False after a setup that failed. */
+    bool isReady() const  { return ready; }
+
     /** Multiplies the output/input ratio by factor (close to 1); changes glide. */
     void setRatioAdjustment (double factor);
 

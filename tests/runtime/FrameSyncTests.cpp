@@ -94,7 +94,10 @@ TEST_F (FrameSyncTest, InvalidRequestsGiveNoSamplesAndLeaveTheBufferAlone)
     sendTone (48000, 3, 0.02);
     const double buffered = capture.stats().buffered_ms;
 
-    for (const auto& [rate, samples] : std::vector<std::pair<int, int>> { { 0, 512 }, { -48000, 512 }, { 48000, -5 }, { 48000, 0 } })
+    const std::vector<std::pair<int, int>> requests { { 0, 512 }, { -48000, 512 }, { 48000, -5 }, { 48000, 0 },
+                                                      { 48000, 1 << 23 } };    // 3 channels of it: over 64 MiB
+
+    for (const auto& [rate, samples] : requests)
     {
         NDIlib_audio_frame_v3_t frame {};
         capture.capture (rate, samples, &frame);
@@ -106,6 +109,24 @@ TEST_F (FrameSyncTest, InvalidRequestsGiveNoSamplesAndLeaveTheBufferAlone)
 
     EXPECT_DOUBLE_EQ (capture.stats().buffered_ms, buffered);
     EXPECT_EQ (capture.stats().underruns, 0u);
+}
+
+TEST_F (FrameSyncTest, ConversionBeyondSixtyFourTimesGivesSilenceNotUnderruns)
+{
+    sendTone (8000, 1, 0.2);
+
+    for (int i = 0; i < 5; ++i)
+    {
+        const auto channels = capture.capture (768000, 4096);
+        ASSERT_EQ (channels.size(), 1u);
+        ASSERT_EQ (channels[0].size(), 4096u);
+        EXPECT_EQ (peak (channels[0]), 0.0);
+    }
+
+    EXPECT_EQ (capture.stats().underruns, 0u);
+
+    // A rate it can convert to brings the audio back.
+    EXPECT_GT (peak (capture.capture (48000, 480)[0]), 0.4);
 }
 
 TEST_F (FrameSyncTest, ChannelCountFollowsTheSource)
