@@ -486,6 +486,50 @@ TEST (DiscoveryServer, ConnectsSendersAndFindersThatShareNoDirectory)
     findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", "127.0.0.1");
 }
 
+TEST (DiscoveryServer, BadClientsCostOnlyTheirConnection)
+{
+    ScopedRuntimeDirectory ours, senders (false);
+    ServerProcess server ("127.0.0.1");
+    ASSERT_GT (server.port, 0);
+
+    // Clients that send garbage, a list they never finish, an endless line.
+    const ndirt::net::Endpoint endpoint { "127.0.0.1", server.port };
+    const std::string badInputs[] = { std::string (5000, '\x01'),
+                                      "SOURCES 1024\nHOST (A)\ttcp://:1\tx\n",
+                                      "SOURCES 1\n" + std::string (100000, 'a') };
+    std::vector<ndirt::net::FileDescriptor> badClients;
+
+    for (const auto& input : badInputs)
+    {
+        badClients.push_back (ndirt::net::connectTcp (endpoint, 1000));
+        ASSERT_TRUE (badClients.back().isValid());
+        ndirt::net::sendSome (badClients.back().get(), input.data(), input.size());
+    }
+
+    const std::string address = "127.0.0.1:" + std::to_string (server.port);
+    const auto name = rt::uniqueName ("Undisturbed");
+    SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path });
+
+    ScopedDiscoveryServer useServer (address);
+    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", "127.0.0.1");
+
+    // The server hung up on the garbage and on the endless line (after the
+    // lists it sent them).
+    const auto hungUp = [] (int socket)
+    {
+        char buffer[4096];
+
+        for (auto end = steady_clock::now() + 5s; steady_clock::now() < end;)
+            if (ndirt::net::waitReadable (socket, 100) && ndirt::net::receiveSome (socket, buffer, sizeof (buffer)) < 0)
+                return true;
+
+        return false;
+    };
+
+    EXPECT_TRUE (hungUp (badClients[0].get()));
+    EXPECT_TRUE (hungUp (badClients[2].get()));
+}
+
 // Two "machines": this test's network namespace and one it creates, joined by a
 // veth pair. The sender and the discovery server live in the other one.
 TEST (DiscoveryServer, AcrossTwoNetworkNamespaces)
