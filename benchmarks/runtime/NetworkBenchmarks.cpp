@@ -186,6 +186,47 @@ BENCHMARK (driftBandAndSettling)
     ->Iterations (1)->Unit (benchmark::kMillisecond);
 
 //==============================================================================
+// Drift in real time: the sender tool in another process with its clock off by
+// the given ppm, 44.1 kHz into captures of 512 at 48 kHz over loopback. Reports
+// the trim the control loop has learnt (it should approach -ppm), and the level
+// band and underruns over the last 30 of 75 seconds.
+static void driftOverLoopback (benchmark::State& state)
+{
+    const auto ppm = std::to_string (state.range (0));
+    const auto name = rt::uniqueName ("Drifting");
+    rt::ChildProcess sender ({ rt::senderTool(), "--name", name, "--rate", "44100", "--ppm", ppm });
+    std::string line;
+    sender.readLine (line, 20s);
+
+    rt::Capture capture (hostName() + " (" + name + ")");
+    double low = 1e9, high = -1e9;
+    uint64_t underrunsBefore = 0;
+
+    for (auto _ : state)
+    {
+        captureInRealTime (capture, 512, 45s, [] (const auto&) {});
+        underrunsBefore = capture.stats().underruns;
+
+        captureInRealTime (capture, 512, 30s, [&] (const auto&)
+        {
+            const double level = capture.stats().buffered_ms;
+            low = std::min (low, level);
+            high = std::max (high, level);
+        });
+    }
+
+    const auto stats = capture.stats();
+    state.counters["trim_ppm"] = (stats.rate_adjustment - 1.0) * 1e6;
+    state.counters["band_low_ms"] = low;
+    state.counters["band_high_ms"] = high;
+    state.counters["target_ms"] = stats.target_latency_ms;
+    state.counters["underruns_settled"] = (double) (stats.underruns - underrunsBefore);
+    state.counters["underruns_settling"] = (double) underrunsBefore;
+}
+
+BENCHMARK (driftOverLoopback)->ArgName ("ppm")->Arg (1000)->Arg (-1000)->Iterations (1)->Unit (benchmark::kMillisecond);
+
+//==============================================================================
 // CPU time of this process (all its threads: sending, TCP serving, receiving,
 // capturing, and the runtime's services) per second of audio, sender and
 // receiver in one process joined over TCP on loopback: 2 ms blocks at 44.1 kHz
