@@ -46,10 +46,22 @@ namespace
 
 SourceDirectory::SourceDirectory (std::string directoryPath, SourceCatalogue& catalogueToUpdate)
     : path (std::move (directoryPath)),
-      catalogue (catalogueToUpdate)
+      catalogue (catalogueToUpdate),
+      usable (makePrivateDirectory (path))
 {
-    ::mkdir (path.c_str(), 0700);
     thread = std::thread ([this] { run(); });
+}
+
+bool SourceDirectory::makePrivateDirectory (const std::string& directoryPath)
+{
+    ::mkdir (directoryPath.c_str(), 0700);
+
+    // In a shared place such as /tmp someone else may have made it first: use
+    // only a real directory of ours that nobody else can write to.
+    struct stat status {};
+
+    return ::lstat (directoryPath.c_str(), &status) == 0 && S_ISDIR (status.st_mode)
+        && status.st_uid == ::getuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 SourceDirectory::~SourceDirectory()
@@ -77,6 +89,9 @@ SourceDirectory::Announcement::~Announcement()
 
 std::unique_ptr<SourceDirectory::Announcement> SourceDirectory::announce (const SourceInfo& source)
 {
+    if (! usable)
+        return nullptr;
+
     // Written under a temporary name, locked, then renamed: a scanner never sees
     // the file unlocked or half written.
     const auto name = path + "/" + ownPrefix() + std::to_string (++counter);
@@ -129,6 +144,10 @@ std::optional<SourceInfo> SourceDirectory::readEntry (const std::string& filePat
 std::vector<SourceInfo> SourceDirectory::scan() const
 {
     std::vector<SourceInfo> sources;
+
+    if (! usable)
+        return sources;
+
     std::unique_ptr<DIR, int (*) (DIR*)> directory (::opendir (path.c_str()), ::closedir);
 
     if (directory == nullptr)

@@ -27,7 +27,9 @@ class SourceDirectory
 public:
     static constexpr auto scanInterval = std::chrono::milliseconds (200);
 
-    /** Creates the directory if needed (mode 0700) and starts scanning it. */
+    /** Creates the directory if needed (mode 0700) and starts scanning it. A
+        path that is not a directory of this user closed to others is not
+        used: no source is announced or found there. */
     SourceDirectory (std::string directoryPath, SourceCatalogue& catalogueToUpdate);
     ~SourceDirectory();
 
@@ -55,8 +57,11 @@ private:
     void run();
     std::vector<SourceInfo> scan() const;
 
+    static bool makePrivateDirectory (const std::string& directoryPath);
+
     const std::string path;
     SourceCatalogue& catalogue;
+    const bool usable;
     std::atomic<int> counter { 0 };
 
     std::mutex stopLock;
