@@ -31,13 +31,12 @@ configure_and_build build/release
 run_tests build/release
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-configure_and_build build/asan -DNDIR_SANITIZE="address;undefined" \
-    -DNDIR_BUILD_BENCHMARKS=OFF -DNDIR_BUILD_TOOLS=OFF
+configure_and_build build/asan -DNDIR_SANITIZE="address;undefined" -DNDIR_BUILD_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
 
 echo "== ThreadSanitizer: FIFOs, receiver, processor, runtime"
 configure_and_build build/tsan -DNDIR_SANITIZE=thread \
-    -DNDIR_BUILD_PLUGIN=OFF -DNDIR_BUILD_BENCHMARKS=OFF -DNDIR_BUILD_TOOLS=OFF
+    -DNDIR_BUILD_PLUGIN=OFF -DNDIR_BUILD_BENCHMARKS=OFF
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests build/tsan -R '^(Fifo|MessageThreadCaller|NDIReceiver|Processor|Runtime)'
 
 echo "== fuzzing"

@@ -3,11 +3,16 @@
     classes as a host would load it.
 */
 
+#include "common/ChannelMapping.h"
+#include "plugin/GlobalDefs.h"
 #include "support/NDITestSupport.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace
 {
@@ -20,19 +25,115 @@ namespace
     juce::File vst3Bundle()  { return juce::File (NDIR_VST3_BINARY_DIR).getParentDirectory().getParentDirectory(); }
     juce::File lv2Bundle()   { return juce::File (NDIR_LV2_BUNDLE); }
 
+    /** Loads the plug-in in `bundle` as a host that scans the bundle's folder
+        would: VST3 plug-ins are named by their bundle, LV2 ones by their URI. */
     std::unique_ptr<juce::AudioPluginInstance> load (juce::AudioPluginFormat& format, const juce::File& bundle,
                                                      double sampleRate, int blockSize)
     {
-        juce::OwnedArray<juce::PluginDescription> types;
-        format.findAllTypesForFile (types, bundle.getFullPathName());
+        const juce::FileSearchPath folder (bundle.getParentDirectory().getFullPathName());
 
-        if (types.isEmpty())
-            return {};
+        for (const auto& identifier : format.searchPathsForPlugins (folder, false, false))
+        {
+            juce::OwnedArray<juce::PluginDescription> types;
+            format.findAllTypesForFile (types, identifier);
 
-        juce::String error;
-        auto instance = format.createInstanceFromDescription (*types[0], sampleRate, blockSize, error);
-        EXPECT_TRUE (error.isEmpty()) << error;
-        return instance;
+            for (auto* type : types)
+            {
+                if (type->name != "NDIReceiver")
+                    continue;
+
+                juce::String error;
+                auto instance = format.createInstanceFromDescription (*type, sampleRate, blockSize, error);
+                EXPECT_TRUE (error.isEmpty()) << error;
+                return instance;
+            }
+        }
+
+        return {};
+    }
+
+    /** The sender tool in a child process, sending a 1 kHz tone at -6 dBFS. */
+    class SenderProcess
+    {
+    public:
+        explicit SenderProcess (const juce::String& name)
+            : ndiName (juce::SystemStats::getComputerName() + " (" + name + ")")
+        {
+            process.start (juce::StringArray { NDIR_SENDER_TOOL, "--name", name, "--tone", "1000",
+                                               "--level", "-6", "--duration", "120" },
+                           0);
+        }
+
+        ~SenderProcess()    { process.kill(); }
+
+        const juce::String ndiName;
+
+    private:
+        juce::ChildProcess process;
+    };
+
+    /** Plays a plug-in against a real clock from an audio thread for a while,
+        running the message loop meanwhile, and keeps the output. */
+    std::vector<std::vector<float>> play (juce::AudioProcessor& plugin, double seconds,
+                                          double sampleRate = 48000.0, int blockSize = 512)
+    {
+        std::vector<std::vector<float>> outputs ((size_t) plugin.getTotalNumOutputChannels());
+        std::atomic<bool> done { false };
+
+        std::thread audio ([&]
+        {
+            juce::AudioBuffer<float> buffer (2, blockSize);
+            juce::MidiBuffer midi;
+            const auto start = std::chrono::steady_clock::now();
+            const auto numBlocks = (int) (seconds * sampleRate / blockSize);
+
+            for (int block = 1; block <= numBlocks; ++block)
+            {
+                buffer.clear();
+                plugin.processBlock (buffer, midi);
+
+                for (size_t c = 0; c < outputs.size(); ++c)
+                    outputs[c].insert (outputs[c].end(), buffer.getReadPointer ((int) c), buffer.getReadPointer ((int) c) + blockSize);
+
+                std::this_thread::sleep_until (start + std::chrono::microseconds ((int64_t) (block * blockSize * 1.0e6 / sampleRate)));
+            }
+
+            done = true;
+        });
+
+        test::pumpUntil ([&] { return done.load(); }, (int) (seconds * 1000) + 30000);
+        audio.join();
+        return outputs;
+    }
+
+    struct Level { float peak; int zeroCrossings; };
+
+    /** The peak and the zero crossings of the last `count` samples. */
+    Level lastSamples (const std::vector<float>& samples, size_t count)
+    {
+        Level level { 0.0f, 0 };
+
+        for (auto i = samples.size() - count; i < samples.size(); ++i)
+        {
+            level.peak = std::max (level.peak, std::abs (samples[i]));
+
+            if (i > 0 && (samples[i - 1] < 0.0f) != (samples[i] < 0.0f))
+                ++level.zeroCrossings;
+        }
+
+        return level;
+    }
+
+    juce::MemoryBlock stateNaming (const juce::String& source, const std::vector<ChannelMapping>& map)
+    {
+        juce::ValueTree tree ("Parameters");
+        tree.setProperty (ConnectedSourceName, source, nullptr);
+        tree.setProperty (ChannelMap, VectorToJuceVar (map), nullptr);
+
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream stream (block, false);
+        tree.writeToStream (stream);
+        return block;
     }
 
     class HostedPlugin : public ::testing::TestWithParam<const char*>
@@ -62,7 +163,12 @@ TEST_P (HostedPlugin, LoadsDescribesItselfAndRunsBlocks)
     ASSERT_NE (plugin, nullptr);
 
     EXPECT_EQ (plugin->getName(), "NDIReceiver");
-    EXPECT_EQ (plugin->getPluginDescription().version, "1.1.9");
+
+    // JUCE's LV2 host reads no version from the bundle; its VST3 host does.
+    if (juce::String (GetParam()) == "VST3")
+    {
+        EXPECT_EQ (plugin->getPluginDescription().version, "1.1.9");
+    }
     EXPECT_EQ (plugin->getMainBusNumInputChannels(), 2);
     EXPECT_EQ (plugin->getMainBusNumOutputChannels(), 2);
     EXPECT_FALSE (plugin->acceptsMidi());
@@ -86,6 +192,48 @@ TEST_P (HostedPlugin, LoadsDescribesItselfAndRunsBlocks)
     }
 
     plugin->releaseResources();
+}
+
+// A saved state naming a source that another process sends: the plug-in finds
+// it, connects and plays its channel 1 on output 2, without any user action.
+// Its state, saved through the host interface, does the same in a new instance.
+TEST_P (HostedPlugin, PlaysTheSavedSourceFromAnotherProcessAndRestoresIntoANewInstance)
+{
+    SenderProcess sender ("Hosted " + juce::String (GetParam()) + " " + juce::String (juce::Time::currentTimeMillis()));
+    auto format = makeFormat();
+
+    juce::MemoryBlock saved;
+
+    for (int instance = 0; instance < 2; ++instance)
+    {
+        SCOPED_TRACE (instance == 0 ? "first instance" : "restored instance");
+
+        auto plugin = load (*format, bundle(), 48000.0, 512);
+        ASSERT_NE (plugin, nullptr);
+
+        const auto state = instance == 0 ? stateNaming (sender.ndiName, { { 0, 1 } }) : saved;
+        plugin->setStateInformation (state.getData(), (int) state.getSize());
+        plugin->prepareToPlay (48000.0, 512);
+
+        const auto outputs = play (*plugin, 4.0);
+        const auto tail = lastSamples (outputs[1], 24000);
+
+        EXPECT_NEAR (tail.peak, 0.5f, 0.02f) << "the tone at -6 dBFS on output 2";
+        EXPECT_NEAR (tail.zeroCrossings, 1000, 20) << "1 kHz: 1000 zero crossings in half a second";
+        EXPECT_EQ (lastSamples (outputs[0], 24000).peak, 0.0f) << "nothing is routed to output 1";
+
+        plugin->releaseResources();
+
+        juce::MemoryBlock savedNow;
+        plugin->getStateInformation (savedNow);
+
+        if (instance == 1)
+        {
+            EXPECT_EQ (savedNow, saved) << "the restored instance saves the same state";
+        }
+
+        saved = savedNow;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostedPlugin, ::testing::Values ("VST3", "LV2"));

@@ -71,6 +71,23 @@ TEST (Processor, DeclaresStereoBusesAndNoMidiProgramsOrTail)
     EXPECT_EQ (processor.apvts.state.getType().toString(), "Parameters");
 }
 
+TEST (Processor, TheOneProgramIsNamedOnlyWhereTheFormatNeedsAName)
+{
+    // JUCE's VST3 wrapper always publishes a program list, and VST3 hosts and
+    // validators refuse a program without a name.
+    for (auto [wrapper, expected] : { std::pair { juce::AudioProcessor::wrapperType_VST3, "Default" },
+                                      { juce::AudioProcessor::wrapperType_LV2, "" },
+                                      { juce::AudioProcessor::wrapperType_AudioUnit, "" },
+                                      { juce::AudioProcessor::wrapperType_Standalone, "" } })
+    {
+        juce::AudioProcessor::setTypeOfNextNewPlugin (wrapper);
+        NDIReceiverAudioProcessor processor;
+        juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+
+        EXPECT_EQ (processor.getProgramName (0), expected) << juce::AudioProcessor::getWrapperTypeDescription (wrapper);
+    }
+}
+
 TEST (Processor, PrepareStoresTheTruncatedRate)
 {
     NDIReceiverAudioProcessor processor;

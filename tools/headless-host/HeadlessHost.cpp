@@ -69,18 +69,25 @@ namespace
         return options.bundle != juce::File() && options.seconds > 0 && options.sampleRate > 0 && options.blockSize > 0;
     }
 
+    /** Loads the plug-in in the bundle as a host scanning the bundle's folder
+        would: VST3 plug-ins are named by their bundle, LV2 ones by their URI. */
     std::unique_ptr<juce::AudioPluginInstance> load (const Options& options, juce::String& error)
     {
         juce::AudioPluginFormatManager formats;
         formats.addDefaultFormats();
+        const juce::FileSearchPath folder (options.bundle.getParentDirectory().getFullPathName());
 
         for (auto* format : formats.getFormats())
         {
-            juce::OwnedArray<juce::PluginDescription> types;
-            format->findAllTypesForFile (types, options.bundle.getFullPathName());
+            for (const auto& identifier : format->searchPathsForPlugins (folder, false, false))
+            {
+                juce::OwnedArray<juce::PluginDescription> types;
+                format->findAllTypesForFile (types, identifier);
 
-            if (! types.isEmpty())
-                return formats.createPluginInstance (*types[0], options.sampleRate, options.blockSize, error);
+                for (auto* type : types)
+                    if (identifier == options.bundle.getFullPathName() || identifier.contains (options.bundle.getFileNameWithoutExtension()))
+                        return formats.createPluginInstance (*type, options.sampleRate, options.blockSize, error);
+            }
         }
 
         error = "no plug-in found in " + options.bundle.getFullPathName();
