@@ -201,7 +201,7 @@ TEST (AboutComponent, HelpOpensTheSupportPageOncePerClickAndTheLogoDoesNothing)
 
     for (const auto& url : about.opened)
     {
-        EXPECT_EQ (url, AboutComponent::getSupportPage());
+        EXPECT_EQ (url.toString (true), AboutComponent::getSupportPage().toString (true));
         EXPECT_EQ (url.getSubPath(), "support");
         EXPECT_TRUE (url.isWellFormed());
     }
