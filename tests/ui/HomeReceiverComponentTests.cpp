@@ -25,6 +25,16 @@ namespace
     }
 
     std::vector<int> repeat (int size, int count)    { return std::vector<int> ((size_t) count, size); }
+
+    // A saved property as text, binary data included. JUCE's own comparison of
+    // two empty blocks hands null pointers to memcmp.
+    juce::String describe (const juce::var& value)
+    {
+        if (const auto* block = value.getBinaryData())
+            return "binary " + block->toBase64Encoding();
+
+        return "text " + value.toString();
+    }
 }
 
 //==============================================================================
@@ -266,7 +276,7 @@ TEST_F (HomePage, SavedRoutingIsRestoredOnlyOntoTheSameNumberOfRows)
     {
         SCOPED_TRACE (c.what);
         processor.apvts.state.setProperty (ChannelMap, c.saved, nullptr);
-        const auto savedBytes = processor.apvts.state.getProperty (ChannelMap);
+        const auto saved = describe (processor.apvts.state.getProperty (ChannelMap));
 
         reportBegun (processor, c.channels);
         pumpMessages();
@@ -277,7 +287,7 @@ TEST_F (HomePage, SavedRoutingIsRestoredOnlyOntoTheSameNumberOfRows)
         EXPECT_EQ (selectedDestinations(), c.selected);
 
         // Restoring changes nothing saved.
-        EXPECT_TRUE (processor.apvts.state.getProperty (ChannelMap).equalsWithSameType (savedBytes));
+        EXPECT_EQ (describe (processor.apvts.state.getProperty (ChannelMap)), saved);
     }
 }
 
