@@ -77,7 +77,8 @@ typedef void (*NDIrt_capture_observer_t) (void* p_context,
 /** Installs one observer for the captures of every frame synchroniser of the
     process, or removes it when p_observer is null. The callback and its
     context are replaced together; once this call returns, the previous
-    observer is no longer running and is never called again. */
+    observer is no longer running and is never called again. An observer must
+    not call this function itself. */
 NDIRT_EXPORT void NDIrt_set_capture_observer (NDIrt_capture_observer_t p_observer, void* p_context);
 
 #ifdef __cplusplus
