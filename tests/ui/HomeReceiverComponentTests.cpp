@@ -365,6 +365,40 @@ TEST_F (HomePage, ARoutingClickIsHeardAfterTheNextAudioCallbacks)
     EXPECT_NEAR (levels.second, 0.25f, 1.0e-3f);
 }
 
+TEST_F (HomePage, ChoosingAnotherSourceClearsTheRowsAtOnceAndBuildsItsOwnLater)
+{
+    RealTimeSource stereo (uniqueName ("Editor stereo"), 48000, 2, RealTimeSource::sines());
+    RealTimeSource three (uniqueName ("Editor three"), 48000, 3, RealTimeSource::sines());
+    test::HostThread host (processor, 48000.0, 480);
+    auto& selector = home().sourceComboBox;
+
+    const auto choose = [&] (const RealTimeSource& source)
+    {
+        const auto name = juce::String (source.ndiName());
+        ASSERT_TRUE (pumpUntil ([&] { return itemIdFor (selector, name) != 0; }, 10000));
+        selector.setSelectedId (itemIdFor (selector, name), juce::sendNotificationSync);
+    };
+
+    const auto playUntilRows = [&] (size_t numRows)
+    {
+        for (int attempt = 0; attempt < 20 && home().channelPickers.size() != numRows; ++attempt)
+            host.play (repeat (480, 10));
+
+        ASSERT_EQ (home().channelPickers.size(), numRows);
+        EXPECT_FALSE (home().noAudioLabel.isVisible());
+    };
+
+    choose (stereo);
+    playUntilRows (2);
+
+    choose (three);
+    EXPECT_TRUE (home().channelPickers.empty()) << "the old connection ended with the choice";
+    EXPECT_TRUE (home().noAudioLabel.isVisible());
+    EXPECT_EQ (processor.apvts.state.getProperty (ConnectedSourceName).toString(), juce::String (three.ndiName()));
+
+    playUntilRows (3);
+}
+
 TEST_F (HomePage, TheChosenSourceStaysChosenWhileItIsOnTheNetwork)
 {
     auto first = std::make_unique<RealTimeSource> (uniqueName ("Editor first"), 48000, 2, RealTimeSource::sines());
