@@ -1,16 +1,13 @@
 // Renders the editor in its main states to PNG files in the build folder, for a
 // person to look at, and checks what a picture must show.
 
-#include "plugin/HostThread.h"
 #include "ui/EditorTestSupport.h"
 
 #include <unistd.h>
 
 using test::click;
-using test::itemIdFor;
 using test::OpenEditor;
 using test::pumpMessages;
-using test::pumpUntil;
 using test::RealTimeSource;
 
 namespace
@@ -53,16 +50,8 @@ TEST_F (OpenEditor, PicturesOfTheMainStates)
     // Six channels arriving from a real source, two of them routed.
     RealTimeSource source ("Six channels " + std::to_string (::getpid()), 48000, 6, RealTimeSource::sines());
     test::HostThread host (processor, 48000.0, 480);
-    const auto name = juce::String (source.ndiName());
-    auto& selector = home().sourceComboBox;
-
-    ASSERT_TRUE (pumpUntil ([&] { return itemIdFor (selector, name) != 0; }, 10000));
-    selector.setSelectedId (itemIdFor (selector, name), juce::sendNotificationAsync);
-
-    for (int attempt = 0; attempt < 20 && home().channelPickers.size() != 6; ++attempt)
-        host.play (std::vector<int> (10, 480));
-
-    ASSERT_EQ (home().channelPickers.size(), 6u);
+    choose (source);
+    playUntilRows (host, 6);
 
     click (row (0).channelToggle);
     row (0).destinationComboBox.setSelectedId (2, juce::sendNotificationAsync);

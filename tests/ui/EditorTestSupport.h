@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plugin/GlobalDefs.h"
+#include "plugin/HostThread.h"
 #include "support/NDITestSupport.h"
 #include "ui/PluginEditor.h"
 
@@ -84,6 +85,25 @@ namespace test
         void showHome()
         {
             ASSERT_TRUE (pumpUntil ([this] { return tabs().getCurrentTabIndex() == 0; }));
+        }
+
+        /** Chooses `source` on the Home page, as a user does, once the finder lists it. */
+        void choose (const RealTimeSource& source)
+        {
+            auto& selector = home().sourceComboBox;
+            const auto name = juce::String (source.ndiName());
+            ASSERT_TRUE (pumpUntil ([&] { return itemIdFor (selector, name) != 0; }, 10000));
+            selector.setSelectedId (itemIdFor (selector, name), juce::sendNotificationSync);
+        }
+
+        /** Plays audio callbacks until the chosen source's audio has made the
+            Home page show `numRows` rows. */
+        void playUntilRows (HostThread& host, size_t numRows)
+        {
+            for (int attempt = 0; attempt < 20 && home().channelPickers.size() != numRows; ++attempt)
+                host.play (std::vector<int> (10, 480));
+
+            ASSERT_EQ (home().channelPickers.size(), numRows);
         }
 
         NDITabComponent& tabs()                    { return *editor->audioCorvaneComponent.tabbedComponent; }

@@ -1,4 +1,3 @@
-#include "plugin/HostThread.h"
 #include "ui/EditorTestSupport.h"
 
 #include <thread>
@@ -74,45 +73,22 @@ protected:
         pumpMessages();
     }
 
-    std::vector<bool> toggles()
+    // One value per row, in row order.
+    template <typename Read>
+    auto eachRow (Read read)
     {
-        std::vector<bool> states;
+        std::vector<decltype (read (std::declval<ChannelPicker&>()))> values;
 
         for (auto& picker : home().channelPickers)
-            states.push_back (picker->channelToggle.getToggleState());
+            values.push_back (read (*picker));
 
-        return states;
+        return values;
     }
 
-    std::vector<bool> enabledRows()
-    {
-        std::vector<bool> states;
-
-        for (auto& picker : home().channelPickers)
-            states.push_back (picker->isEnabled());
-
-        return states;
-    }
-
-    std::vector<bool> visibleBoxes()
-    {
-        std::vector<bool> states;
-
-        for (auto& picker : home().channelPickers)
-            states.push_back (picker->destinationComboBox.isVisible());
-
-        return states;
-    }
-
-    std::vector<int> selectedDestinations()
-    {
-        std::vector<int> ids;
-
-        for (auto& picker : home().channelPickers)
-            ids.push_back (picker->destinationComboBox.getSelectedId());
-
-        return ids;
-    }
+    std::vector<bool> toggles()              { return eachRow ([] (ChannelPicker& p) { return p.channelToggle.getToggleState(); }); }
+    std::vector<bool> enabledRows()          { return eachRow ([] (ChannelPicker& p) { return p.isEnabled(); }); }
+    std::vector<bool> visibleBoxes()         { return eachRow ([] (ChannelPicker& p) { return p.destinationComboBox.isVisible(); }); }
+    std::vector<int> selectedDestinations()  { return eachRow ([] (ChannelPicker& p) { return p.destinationComboBox.getSelectedId(); }); }
 };
 
 //==============================================================================
@@ -321,20 +297,12 @@ TEST_F (HomePage, ARoutingClickIsHeardAfterTheNextAudioCallbacks)
 {
     RealTimeSource source (uniqueName ("Editor routing"), 48000, 2, RealTimeSource::constantLevels ({ 0.25f, 0.5f }));
     test::HostThread host (processor, 48000.0, 480);
-    const auto name = juce::String (source.ndiName());
-    auto& selector = home().sourceComboBox;
-
-    ASSERT_TRUE (pumpUntil ([&] { return itemIdFor (selector, name) != 0; }, 10000));
-    selector.setSelectedId (itemIdFor (selector, name), juce::sendNotificationAsync);
-    pumpMessages();
-    EXPECT_EQ (processor.apvts.state.getProperty (ConnectedSourceName).toString(), name);
+    choose (source);
+    EXPECT_EQ (processor.apvts.state.getProperty (ConnectedSourceName).toString(), juce::String (source.ndiName()));
 
     // The receiver captures for the audio callbacks; its first full capture
     // makes broadcasting begin, and the page builds its rows.
-    for (int attempt = 0; attempt < 20 && home().channelPickers.size() != 2; ++attempt)
-        host.play (repeat (480, 10));
-
-    ASSERT_EQ (home().channelPickers.size(), 2u);
+    playUntilRows (host, 2);
 
     // Each block waits for the receiver's answer to the one before, however
     // busy the machine is.
@@ -370,33 +338,18 @@ TEST_F (HomePage, ChoosingAnotherSourceClearsTheRowsAtOnceAndBuildsItsOwnLater)
     RealTimeSource stereo (uniqueName ("Editor stereo"), 48000, 2, RealTimeSource::sines());
     RealTimeSource three (uniqueName ("Editor three"), 48000, 3, RealTimeSource::sines());
     test::HostThread host (processor, 48000.0, 480);
-    auto& selector = home().sourceComboBox;
-
-    const auto choose = [&] (const RealTimeSource& source)
-    {
-        const auto name = juce::String (source.ndiName());
-        ASSERT_TRUE (pumpUntil ([&] { return itemIdFor (selector, name) != 0; }, 10000));
-        selector.setSelectedId (itemIdFor (selector, name), juce::sendNotificationSync);
-    };
-
-    const auto playUntilRows = [&] (size_t numRows)
-    {
-        for (int attempt = 0; attempt < 20 && home().channelPickers.size() != numRows; ++attempt)
-            host.play (repeat (480, 10));
-
-        ASSERT_EQ (home().channelPickers.size(), numRows);
-        EXPECT_FALSE (home().noAudioLabel.isVisible());
-    };
 
     choose (stereo);
-    playUntilRows (2);
+    playUntilRows (host, 2);
+    EXPECT_FALSE (home().noAudioLabel.isVisible());
 
     choose (three);
     EXPECT_TRUE (home().channelPickers.empty()) << "the old connection ended with the choice";
     EXPECT_TRUE (home().noAudioLabel.isVisible());
     EXPECT_EQ (processor.apvts.state.getProperty (ConnectedSourceName).toString(), juce::String (three.ndiName()));
 
-    playUntilRows (3);
+    playUntilRows (host, 3);
+    EXPECT_FALSE (home().noAudioLabel.isVisible());
 }
 
 TEST_F (HomePage, TheChosenSourceStaysChosenWhileItIsOnTheNetwork)
@@ -409,8 +362,7 @@ TEST_F (HomePage, TheChosenSourceStaysChosenWhileItIsOnTheNetwork)
     EXPECT_EQ (selector.getSelectedId(), 0);
     EXPECT_EQ (selector.getText(), juce::String());
 
-    selector.setSelectedId (itemIdFor (selector, firstName), juce::sendNotificationAsync);
-    pumpMessages();
+    choose (*first);
     EXPECT_EQ (processor.receiver.currentSource.name, firstName);
 
     // Another source appears: the list changes, the choice stays.
