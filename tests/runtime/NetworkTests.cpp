@@ -355,7 +355,8 @@ TEST_F (AcrossProcesses, BadInputCostsOnlyItsConnection)
         captures.push_back (std::make_unique<UrlCapture> (fakes.back()->url()));
     }
 
-    // For five seconds every capture returns at once, the bad peers give no
+    // For five seconds every capture returns at once (the bound leaves room for
+    // a loaded machine, not for a wait on a peer), the bad peers give no
     // audio, and the good source plays on.
     double slowestCaptureMs = 0.0, goodPeak = 0.0;
 
@@ -377,7 +378,7 @@ TEST_F (AcrossProcesses, BadInputCostsOnlyItsConnection)
     });
 
     EXPECT_NEAR (goodPeak, minus12dB, minus12dB * 0.02);
-    EXPECT_LT (slowestCaptureMs, 100.0);
+    EXPECT_LT (slowestCaptureMs, 500.0);     // far below the 3 s a stalled peer would cost
 
     // Each bad connection was dropped, and the receiver tried again.
     for (size_t i = 0; i < fakes.size(); ++i)
