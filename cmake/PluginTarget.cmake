@@ -35,3 +35,11 @@ target_compile_definitions (NDIReceiver PUBLIC
     JUCE_VST3_CAN_REPLACE_VST2=0)
 
 target_link_libraries (NDIReceiver PRIVATE NDIReceiverCore)
+
+# A plug-in module exports only its entry points. Everything linked in
+# statically (JUCE, our code, the NDI runtime) stays inside, so that two of
+# our modules in one host, a VST3 and an LV2 say, never bind to each other's
+# runtime.
+foreach (format VST3 LV2)
+    target_link_options (NDIReceiver_${format} PRIVATE -Wl,--exclude-libs,ALL)
+endforeach()

@@ -25,7 +25,19 @@ int main (int argc, char** argv)
     ::unsetenv ("DISPLAY");
     ::setenv ("JUCE_FONT_PATH", "/usr/share/fonts/truetype/dejavu", 1);
 
+    // NDI sources are seen by every process of the user on this machine. Each
+    // test process (with the sender processes it starts) gets a directory of
+    // its own, so that test programs running side by side never see, or
+    // connect to, each other's sources.
+    char sourceDirectory[] = "/tmp/ndir-test-XXXXXX";
+
+    if (::mkdtemp (sourceDirectory) != nullptr)
+        ::setenv ("NDIRT_RUNTIME_DIR", sourceDirectory, 1);
+
     ::testing::InitGoogleTest (&argc, argv);
     ::testing::AddGlobalTestEnvironment (new JuceEnvironment());
-    return RUN_ALL_TESTS();
+    const auto result = RUN_ALL_TESTS();
+
+    juce::File (sourceDirectory).deleteRecursively();
+    return result;
 }

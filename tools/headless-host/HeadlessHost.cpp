@@ -7,6 +7,7 @@
     (sender, network, plug-in) can be watched from a terminal.
 */
 
+#include "HostState.h"
 #include "common/ChannelMapping.h"
 #include "plugin/GlobalDefs.h"
 
@@ -32,7 +33,8 @@ namespace
         std::cout << "usage: ndi-headless-host --plugin BUNDLE [--source \"HOST (Name)\"] [--map 0:0,1:1]\n"
                      "                         [--seconds N] [--rate HZ] [--block SAMPLES]\n"
                      "                         [--state-in FILE] [--state-out FILE]\n"
-                     "  --map   received channel:output channel pairs, 0-based\n";
+                     "  --map        received channel:output channel pairs, 0-based\n"
+                     "  --state-out  saves the state as the host keeps it; --state-in restores such a file\n";
     }
 
     std::vector<ChannelMapping> parseMap (const juce::String& text)
@@ -94,7 +96,9 @@ namespace
         return {};
     }
 
-    juce::MemoryBlock stateFor (const Options& options)
+    /** The state to restore: a host's saved state from a file, or the
+        plug-in's own state naming a source and a routing, as the host wraps it. */
+    juce::MemoryBlock stateFor (const Options& options, const juce::AudioPluginInstance& plugin)
     {
         juce::MemoryBlock state;
 
@@ -108,9 +112,12 @@ namespace
         tree.setProperty (ConnectedSourceName, options.source, nullptr);
         tree.setProperty (ChannelMap, VectorToJuceVar (options.map), nullptr);
 
-        juce::MemoryOutputStream stream (state, false);
-        tree.writeToStream (stream);
-        return state;
+        {
+            juce::MemoryOutputStream stream (state, false);
+            tree.writeToStream (stream);
+        }
+
+        return wrapStateForHost (plugin, state);
     }
 
     /** Calls processBlock at the pace of the sample rate and keeps the peak
@@ -198,7 +205,7 @@ int main (int argc, char** argv)
 
     if (options.source.isNotEmpty() || options.stateIn != juce::File())
     {
-        const auto state = stateFor (options);
+        const auto state = stateFor (options, *plugin);
         plugin->setStateInformation (state.getData(), (int) state.getSize());
         std::cout << "Restored a state of " << state.getSize() << " bytes"
                   << (options.source.isNotEmpty() ? " naming \"" + options.source + "\"" : juce::String()) << "\n";
