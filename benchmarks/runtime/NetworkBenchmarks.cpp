@@ -27,13 +27,6 @@ namespace
         return duration_cast<duration<int64_t, std::ratio<1, 10000000>>> (system_clock::now().time_since_epoch()).count();
     }
 
-    std::string hostName()
-    {
-        char name[256] = {};
-        gethostname (name, sizeof (name) - 1);
-        return name;
-    }
-
     double percentile (std::vector<double> values, double p)
     {
         if (values.empty())
@@ -95,7 +88,7 @@ static void latencyOverLoopback (benchmark::State& state)
     std::string line;
     sender.readLine (line, 20s);
 
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
     std::vector<double> latencies;
 
     for (auto _ : state)
@@ -198,7 +191,7 @@ static void driftOverLoopback (benchmark::State& state)
     std::string line;
     sender.readLine (line, 20s);
 
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
     double low = 1e9, high = -1e9;
     uint64_t underrunsBefore = 0;
 

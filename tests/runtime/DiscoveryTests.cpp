@@ -68,12 +68,6 @@ namespace
         NDIlib_find_instance_t instance;
     };
 
-    std::string hostName()
-    {
-        char name[256] = {};
-        gethostname (name, sizeof (name) - 1);
-        return name;
-    }
 }
 
 TEST (Version, EndsInItsVersionNumber)
@@ -92,7 +86,7 @@ TEST (Sender, NdiNameIsHostThenNameInParentheses)
     for (const auto& c : cases)
     {
         rt::Sender sender (c.name);
-        EXPECT_EQ (sender.ndiName(), hostName() + " (" + c.name + ")");
+        EXPECT_EQ (sender.ndiName(), rt::ndiNameFor (c.name));
     }
 
     EXPECT_EQ (NDIrt_send_create (""), nullptr);
@@ -178,7 +172,7 @@ TEST (Finder, RecordsKeepTextsAsGiven)
     const auto* record = std::find_if (sources, sources + count, [&] (const NDIlib_source_t& s) { return sender.ndiName() == s.p_ndi_name; });
 
     ASSERT_NE (record, sources + count);
-    EXPECT_STREQ (record->p_ndi_name, (hostName() + " (Ça marche — 音)").c_str());
+    EXPECT_STREQ (record->p_ndi_name, (rt::hostName() + " (Ça marche — 音)").c_str());
     EXPECT_NE (record->p_url_address, nullptr);
     EXPECT_NE (record->p_extra_info, nullptr);
 }
@@ -242,7 +236,7 @@ namespace
 TEST (Receiver, ConnectsToASourceThatAppearsLater)
 {
     const auto name = rt::uniqueName ("Later");
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
     EXPECT_TRUE (capture.capture (48000, 480).empty());
 
     rt::Sender sender (name);

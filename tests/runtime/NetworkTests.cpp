@@ -49,13 +49,6 @@ namespace
         std::string previous;
     };
 
-    std::string hostName()
-    {
-        char name[256] = {};
-        gethostname (name, sizeof (name) - 1);
-        return name;
-    }
-
     /** A finder with the plug-in's settings. */
     struct Finder
     {
@@ -145,12 +138,12 @@ TEST_F (AcrossProcesses, SourceAppearsWithinOneSecondAndGoesWithinTwoAfterSigkil
     ASSERT_TRUE (sender.started());
 
     // Slack of half a second over the promised times for a loaded machine.
-    const auto appeared = finder.waitFor (hostName() + " (" + name + ")", true, 10s);
+    const auto appeared = finder.waitFor (rt::ndiNameFor (name), true, 10s);
     ASSERT_TRUE (appeared.has_value());
     EXPECT_LT (appeared->count(), 1.5);
 
     sender.stop (SIGKILL);
-    const auto gone = finder.waitFor (hostName() + " (" + name + ")", false, 10s);
+    const auto gone = finder.waitFor (rt::ndiNameFor (name), false, 10s);
     ASSERT_TRUE (gone.has_value());
     EXPECT_LT (gone->count(), 2.5);
 }
@@ -161,7 +154,7 @@ TEST_F (AcrossProcesses, ReceivesAnotherProcesssToneAtTheHostRate)
     SenderProcess sender (name, { "--tone", "1000", "--rate", "44100", "--channels", "3" });
     ASSERT_TRUE (sender.started());
 
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
     const auto [peak, frequency] = rt::receivedTone (capture, 3s);
 
     EXPECT_NEAR (peak, minus12dB, minus12dB * 0.02);
@@ -175,7 +168,7 @@ TEST_F (AcrossProcesses, OneSenderServesSeveralReceivers)
     SenderProcess sender (name, { "--tone", "500" });
     ASSERT_TRUE (sender.started());
 
-    rt::Capture first (hostName() + " (" + name + ")"), second (hostName() + " (" + name + ")");
+    rt::Capture first (rt::ndiNameFor (name)), second (rt::ndiNameFor (name));
 
     std::pair<double, double> secondTone;
     std::thread secondReceiver ([&] { secondTone = rt::receivedTone (second, 3s); });
@@ -200,7 +193,7 @@ TEST_F (AcrossProcesses, OneSenderServesSeveralReceivers)
 TEST_F (AcrossProcesses, ReceiverFollowsARestartedSender)
 {
     const auto name = rt::uniqueName ("Restarting");
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
 
     {
         SenderProcess sender (name, { "--tone", "500" });
@@ -315,7 +308,7 @@ TEST_F (AcrossProcesses, BadInputCostsOnlyItsConnection)
     const auto name = rt::uniqueName ("Good");
     SenderProcess good (name, { "--tone", "1000" });
     ASSERT_TRUE (good.started());
-    rt::Capture goodCapture (hostName() + " (" + name + ")");
+    rt::Capture goodCapture (rt::ndiNameFor (name));
 
     std::vector<uint8_t> cutShort = rt::wireHeader (48000, 2, 480);
     cutShort.resize (cutShort.size() + 100);
@@ -391,7 +384,7 @@ TEST_F (AcrossProcesses, GarbageSentToASenderDisturbsNoOtherReceiver)
     SenderProcess sender (name, { "--tone", "1000" });
     ASSERT_TRUE (sender.started());
 
-    const auto ndiName = hostName() + " (" + name + ")";
+    const auto ndiName = rt::ndiNameFor (name);
     ASSERT_TRUE (finder.waitFor (ndiName, true, 10s).has_value());
     const auto endpoint = ndirt::net::parseUrl (finder.urlOf (ndiName));
     ASSERT_TRUE (endpoint.has_value());
@@ -484,7 +477,7 @@ TEST (DiscoveryServer, ConnectsSendersAndFindersThatShareNoDirectory)
     SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path });
 
     ScopedDiscoveryServer useServer (address);
-    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", "127.0.0.1");
+    findAndReceiveThroughServer (sender, rt::ndiNameFor (name), "127.0.0.1");
 }
 
 TEST (DiscoveryServer, BadClientsCostOnlyTheirConnection)
@@ -512,7 +505,7 @@ TEST (DiscoveryServer, BadClientsCostOnlyTheirConnection)
     SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path });
 
     ScopedDiscoveryServer useServer (address);
-    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", "127.0.0.1");
+    findAndReceiveThroughServer (sender, rt::ndiNameFor (name), "127.0.0.1");
 
     // The server hung up on the garbage and on the endless line (after the
     // lists it sent them).
@@ -570,5 +563,5 @@ TEST (DiscoveryServer, AcrossTwoNetworkNamespaces)
     SenderProcess sender (name, {}, { "NDIRT_DISCOVERY_SERVER=" + address, "NDIRT_RUNTIME_DIR=" + senders.path }, inNamespace);
 
     ScopedDiscoveryServer useServer (address);
-    findAndReceiveThroughServer (sender, hostName() + " (" + name + ")", subnet + "2");
+    findAndReceiveThroughServer (sender, rt::ndiNameFor (name), subnet + "2");
 }

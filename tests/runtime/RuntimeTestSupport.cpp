@@ -250,6 +250,18 @@ namespace rt
         return 10.0 * std::log10 (std::max (residual, 1e-30) / sineEnergy);
     }
 
+    std::string hostName()
+    {
+        char name[256] = {};
+        gethostname (name, sizeof (name) - 1);
+        return name;
+    }
+
+    std::string ndiNameFor (const std::string& name)
+    {
+        return hostName() + " (" + name + ")";
+    }
+
     std::string uniqueName (const std::string& stem)
     {
         // Test processes run side by side and see each other's sources.

@@ -156,6 +156,10 @@ namespace rt
         sine, its amplitude and phase, and a constant). */
     double residualDb (const std::vector<float>& signal, double frequency, int sampleRate);
 
+    /** This machine's host name, and the NDI name a sender called name gets on it. */
+    std::string hostName();
+    std::string ndiNameFor (const std::string& name);
+
     /** A name that no other test of this process uses. */
     std::string uniqueName (const std::string& stem);
 }

@@ -78,13 +78,6 @@ namespace
         FLAC__stream_encoder_delete (encoder);
     }
 
-    std::string hostName()
-    {
-        char name[256] = {};
-        gethostname (name, sizeof (name) - 1);
-        return name;
-    }
-
     /** Reads the tool's lines until one starts with prefix. */
     std::string lineStartingWith (rt::ChildProcess& tool, const std::string& prefix)
     {
@@ -116,7 +109,7 @@ TEST_P (SenderToolFile, PlaysTheFileOnceAtItsOwnRate)
     ASSERT_NE (started.find ("1 channels, 44100 Hz"), std::string::npos) << started;
 
     // Receive while it plays: the file's tone, converted to 48 kHz.
-    rt::Capture capture (hostName() + " (" + name + ")");
+    rt::Capture capture (rt::ndiNameFor (name));
     const auto [peak, frequency] = rt::receivedTone (capture, 2s);
     EXPECT_NEAR (peak, 0.5, 0.01);
     EXPECT_NEAR (frequency, 440.0, 5.0);
