@@ -31,14 +31,22 @@ juce::Typeface::Ptr VstLookAndFeel::getTypefaceForFont (const juce::Font&)
     return getCustomTypeface();
 }
 
-juce::Font VstLookAndFeel::fontFromProperty (const juce::Component& component, const juce::String& key)
+juce::Font VstLookAndFeel::textButtonFont (juce::TextButton& button, int buttonHeight, const juce::String& key)
 {
-    return juce::Font ((float) component.getProperties()[juce::Identifier (key)]);
+    const auto* height = button.getProperties().getVarPointer (juce::Identifier (key));
+
+    // Buttons the plug-in does not make (JUCE's own, in its windows and in the
+    // Standalone app) have no such property: without the fallback their text
+    // would be 0.1 pixels high, so invisible.
+    if (height == nullptr)
+        return juce::LookAndFeel_V4::getTextButtonFont (button, buttonHeight);
+
+    return juce::Font ((float) *height);
 }
 
-juce::Font VstLookAndFeel::getTextButtonFont (juce::TextButton& button, int)
+juce::Font VstLookAndFeel::getTextButtonFont (juce::TextButton& button, int buttonHeight)
 {
-    return fontFromProperty (button, fontsize);
+    return textButtonFont (button, buttonHeight, fontsize);
 }
 
 void VstLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)

@@ -37,8 +37,9 @@ public:
     void drawTabButtonText (juce::TabBarButton&, juce::Graphics&, bool isMouseOver, bool isMouseDown) override;
 
 protected:
-    /** A plain font whose height is the number in the component's property `key` (0 when missing). */
-    static juce::Font fontFromProperty (const juce::Component&, const juce::String& key);
+    /** A plain font whose height is the number in the button's property `key`;
+        JUCE's usual text-button font when the button has no such property. */
+    juce::Font textButtonFont (juce::TextButton&, int buttonHeight, const juce::String& key);
 
     /** A plain tab font: `factor` times the tab height, never below 6. */
     static juce::Font tabFont (float height, float factor);

@@ -11,7 +11,7 @@ AboutTabLookAndFeel& AboutTabLookAndFeel::getInstance()
 
 AboutTabLookAndFeel::~AboutTabLookAndFeel() = default;
 
-juce::Font AboutTabLookAndFeel::getTextButtonFont (juce::TextButton& button, int)
+juce::Font AboutTabLookAndFeel::getTextButtonFont (juce::TextButton& button, int buttonHeight)
 {
-    return fontFromProperty (button, fontsize);
+    return textButtonFont (button, buttonHeight, fontsize);
 }

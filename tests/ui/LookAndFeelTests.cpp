@@ -130,11 +130,17 @@ TEST (LookAndFeel, TextButtonFontHeightComesFromTheFontsizeProperty)
     {
         juce::TextButton button ("Help");
         button.setSize (60, 40);
-        EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(), 0.1f) << "no property: JUCE's smallest font";
+        // Without the property (JUCE's own buttons) the text keeps JUCE's usual size.
+        EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(),
+                         juce::LookAndFeel_V4().getTextButtonFont (button, 40).getHeight());
+        EXPECT_GT (lookAndFeel->getTextButtonFont (button, 20).getHeight(), 10.0f);
 
         button.getProperties().set (AboutTabLookAndFeel::fontsize, 15.0);
         EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(), 15.0f);
         EXPECT_EQ (lookAndFeel->getTextButtonFont (button, 40).getTypefacePtr()->getName(), "Lato");
+
+        button.getProperties().set (AboutTabLookAndFeel::fontsize, "11.5");
+        EXPECT_FLOAT_EQ (lookAndFeel->getTextButtonFont (button, 40).getHeight(), 11.5f) << "a number given as text";
     }
 }
 
