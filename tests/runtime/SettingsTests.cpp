@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -41,6 +42,8 @@ namespace
     class SettingsTest : public ::testing::Test
     {
     protected:
+        ~SettingsTest() override                   { std::remove (path.c_str()); }
+
         void writeFile (const std::string& text)  { std::ofstream (path) << text; }
 
         std::string path = ::testing::TempDir() + "ndirt-settings-" + std::to_string (::getpid()) + ".conf";
