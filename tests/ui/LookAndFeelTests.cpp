@@ -311,3 +311,76 @@ TEST (LookAndFeel, DisabledLabelDrawsTextAndOutlineAtHalfAlpha)
     EXPECT_EQ (enabled.getPixelAt (60, 0).getAlpha(), 255);
     EXPECT_NEAR (disabled.getPixelAt (60, 0).getAlpha(), 128, 1);
 }
+
+namespace
+{
+    // A window that exists only in memory: enough for JUCE to count its contents
+    // as showing, so that a label can open its editor without a display.
+    class OffscreenPeer : public juce::ComponentPeer
+    {
+    public:
+        using ComponentPeer::ComponentPeer;
+
+        void* getNativeHandle() const override                              { return nullptr; }
+        void setVisible (bool) override                                     {}
+        void setTitle (const juce::String&) override                        {}
+        void setBounds (const juce::Rectangle<int>& newBounds, bool) override { bounds = newBounds; }
+        juce::Rectangle<int> getBounds() const override                     { return bounds; }
+        juce::Point<float> localToGlobal (juce::Point<float> p) override    { return p + bounds.getPosition().toFloat(); }
+        juce::Point<float> globalToLocal (juce::Point<float> p) override    { return p - bounds.getPosition().toFloat(); }
+        void setMinimised (bool) override                                   {}
+        bool isMinimised() const override                                   { return false; }
+        void setFullScreen (bool) override                                  {}
+        bool isFullScreen() const override                                  { return false; }
+        void setIcon (const juce::Image&) override                          {}
+        bool contains (juce::Point<int> p, bool) const override             { return bounds.withZeroOrigin().contains (p); }
+        OptionalBorderSize getFrameSizeIfPresent() const override           { return {}; }
+        juce::BorderSize<int> getFrameSize() const override                 { return {}; }
+        bool setAlwaysOnTop (bool) override                                 { return false; }
+        void toFront (bool) override                                        {}
+        void toBehind (ComponentPeer*) override                             {}
+        bool isFocused() const override                                     { return true; }
+        void grabFocus() override                                           {}
+        void repaint (const juce::Rectangle<int>&) override                 {}
+        void performAnyPendingRepaintsNow() override                        {}
+        void setAlpha (float) override                                      {}
+        juce::StringArray getAvailableRenderingEngines() override           { return { "Software Renderer" }; }
+        void textInputRequired (juce::Point<int>, juce::TextInputTarget&) override {}
+
+    private:
+        juce::Rectangle<int> bounds;
+    };
+
+    struct OffscreenWindow : public juce::Component
+    {
+        juce::ComponentPeer* createNewPeer (int styleFlags, void*) override
+        {
+            return new OffscreenPeer (*this, styleFlags);
+        }
+    };
+}
+
+TEST (LookAndFeel, LabelBeingEditedDrawsOnlyItsBoxAndOutline)
+{
+    LabelDrawing drawing;
+    OffscreenWindow window;
+    window.setBounds (drawing.label.getLocalBounds());
+    window.addAndMakeVisible (drawing.label);
+    window.addToDesktop (0);
+    window.setVisible (true);
+
+    drawing.label.showEditor();
+    ASSERT_TRUE (drawing.label.isBeingEdited());
+    const auto image = drawing.draw();
+
+    EXPECT_EQ (maxAlpha (image, drawing.inside()), 0) << "no text";
+    EXPECT_EQ (image.getPixelAt (60, 0), juce::Colours::red) << "outline at full alpha";
+
+    // Disabled while edited: the outline takes the clear background colour.
+    drawing.label.setEnabled (false);
+    ASSERT_TRUE (drawing.label.isBeingEdited());
+    EXPECT_EQ (maxAlpha (drawing.draw(), drawing.label.getLocalBounds()), 0);
+
+    drawing.label.hideEditor (true);
+    window.removeFromDesktop();
+}
