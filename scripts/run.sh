@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds the plug-in in every format, and shows that the
-# bundles exist and load: the LV2 bundle as lilv reads it, and the VST3 and
-# LV2 plug-ins loaded through JUCE's hosting classes and run for a few blocks.
+# Sets up the machine, builds the plug-in, the sender tool and the headless
+# host, and runs the whole chain on this machine:
+#   a sender process sends a 1 kHz tone as an NDI source; the plug-in, loaded
+#   from its VST3 bundle and then from its LV2 bundle by the headless host, is
+#   handed a saved state naming that source with received channel 1 routed to
+#   output 2; it finds the source, connects and plays it. The host prints the
+#   level of each output once a second.
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -9,18 +13,27 @@ cd "$(dirname "$0")/.."
 
 mkdir -p build
 cmake -S . -B build/release -G Ninja > build/release.configure.log 2>&1 || { cat build/release.configure.log; exit 1; }
-cmake --build build/release -j "$(nproc)" --target NDIReceiver_All hosted_plugin_tests
+cmake --build build/release -j "$(nproc)" --target NDIReceiver_All ndir-send ndi-headless-host
 
 artefacts=build/release/NDIReceiver_artefacts
+vst3=$(find "$artefacts" -name 'NDIReceiver.vst3' -type d | head -n 1)
+lv2=$(find "$artefacts" -name 'NDIReceiver.lv2' -type d | head -n 1)
+
 echo
 echo "Plug-in bundles:"
-find "$artefacts" -maxdepth 3 \( -name '*.vst3' -o -name '*.lv2' -o -type f -name NDIReceiver \) | sort
+echo "  $vst3"
+echo "  $lv2"
+echo "  $(find "$artefacts" -type f -path '*Standalone*' -name NDIReceiver | head -n 1)"
 
-echo
-echo "LV2 bundle as lilv reads it:"
-lv2_bundle=$(find "$artefacts" -name '*.lv2' -type d | head -n 1)
-LV2_PATH="$(dirname "$lv2_bundle")" lv2info "https://ndireceiver.example/plugins/NDIReceiver" | head -n 20
+build/release/tools/sender/ndir-send --name "Run Tone" --tone 1000 --level -6 --duration 30 &
+sender=$!
+trap 'kill $sender 2>/dev/null || true' EXIT
+sleep 1
 
-echo
-echo "Loaded through JUCE's hosting classes:"
-build/release/tests/plugin/hosted_plugin_tests
+source_name="$(hostname) (Run Tone)"
+
+for bundle in "$vst3" "$lv2"; do
+    echo
+    build/release/tools/headless-host/ndi-headless-host --plugin "$bundle" \
+        --source "$source_name" --map 0:1 --seconds 5
+done
