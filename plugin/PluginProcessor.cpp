@@ -211,7 +211,11 @@ void NDIReceiverAudioProcessor::audioBroadcastingHasBegun (int numChannels)
 
         const auto storedMap = JuceVarToVector<ChannelMapping> (apvts.state.getProperty (ChannelMap));
 
-        if (! storedMap.empty() && storedMap != channelMappingHandedOver)
+        // A stored map has one entry per received channel. One saved for a
+        // source with another channel count is not applied: the Home page
+        // shows such a source's rows switched off, and the audio must not
+        // play what the page shows as off.
+        if ((int) storedMap.size() == numChannels && storedMap != channelMappingHandedOver)
             handOverChannelMapping (storedMap);
     });
 }

@@ -112,6 +112,9 @@ TEST (Processor, BroadcastingHandsTheStoredMapOverOnlyWhenItDiffers)
     processor.audioBroadcastingHasBegun (0);
     EXPECT_EQ (pendingMaps (processor), 0) << "no channels, no change";
 
+    processor.audioBroadcastingHasBegun (3);
+    EXPECT_EQ (pendingMaps (processor), 0) << "a map saved for another channel count";
+
     processor.audioBroadcastingHasBegun (2);
     EXPECT_EQ (pendingMaps (processor), 1);
 
