@@ -7,7 +7,9 @@
 #include <FLAC/stream_encoder.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <thread>
 
@@ -148,4 +150,47 @@ TEST (SenderTool, RefusesBadArgumentsClearly)
         ASSERT_TRUE (tool.readLine (line, 20s)) << c.complaint;
         EXPECT_NE (line.find (c.complaint), std::string::npos) << line;
     }
+}
+
+TEST (SenderTool, SweepsBetweenItsLimits)
+{
+    const auto name = rt::uniqueName ("Sweep");
+    rt::ChildProcess tool ({ rt::senderTool(), "--name", name, "--sweep", "200:4000:1" });
+    ASSERT_FALSE (lineStartingWith (tool, "Sending").empty());
+
+    rt::Capture capture (rt::ndiNameFor (name));
+    double lowest = 1e9, highest = 0.0;
+
+    rt::captureInRealTime (capture, 2500ms, [&] (const auto& channels)
+    {
+        if (channels.empty() || *std::max_element (channels[0].begin(), channels[0].end()) < 0.1f)
+            return;
+
+        const double frequency = rt::measureFrequency (channels[0], 48000);
+
+        if (frequency > 0.0)
+        {
+            lowest = std::min (lowest, frequency);
+            highest = std::max (highest, frequency);
+        }
+    });
+
+    EXPECT_LT (lowest, 400.0);
+    EXPECT_GT (highest, 3000.0);
+    EXPECT_LT (highest, 4500.0);
+}
+
+TEST (SenderTool, ClockOffsetChangesHowFastItSends)
+{
+    // 1 % fast: its status line shows 1 % more samples per second of its run.
+    rt::ChildProcess tool ({ rt::senderTool(), "--name", rt::uniqueName ("Fast"), "--ppm", "10000", "--rate", "48000" });
+    std::string line;
+    double seconds = 0.0;
+    long long samples = 0;
+
+    while (seconds < 3.0 && tool.readLine (line, 20s))
+        std::sscanf (line.c_str(), "%lf s, %lld samples sent", &seconds, &samples);
+
+    ASSERT_GE (seconds, 3.0);
+    EXPECT_NEAR (samples / seconds, 48000 * 1.01, 48000 * 0.005);
 }
