@@ -27,6 +27,10 @@ NDIReceiverAudioProcessor::NDIReceiverAudioProcessor()
 
 NDIReceiverAudioProcessor::~NDIReceiverAudioProcessor()
 {
+    if (juce::MessageManager::getInstanceWithoutCreating() != nullptr
+         && ! juce::MessageManager::existsAndIsCurrentThread())
+        destructionLock = std::make_unique<juce::MessageManagerLock>();
+
     sourceFinder.removeListener (this);
     receiver.removeListener (this);
 }

@@ -68,6 +68,15 @@ public:
         full and the map was dropped. */
     bool handOverChannelMapping (const std::vector<ChannelMapping>& map);
 
+private:
+    /** Held while the processor is destroyed on a thread other than the
+        message thread, as Linux hosts do with VST3 plug-ins whose JUCE
+        messages run on a thread of the plug-in's own: no timer or message
+        callback can then run into a half-destroyed processor. Declared first,
+        so that it is released last. */
+    std::unique_ptr<juce::MessageManagerLock> destructionLock;
+
+public:
     juce::AudioProcessorValueTreeState apvts;
     NDIReceiver receiver;
     NDISourceFinder sourceFinder;

@@ -144,3 +144,20 @@ TEST (Processor, ReportsFromAnotherThreadAreHandledOnTheMessageThread)
 
     ASSERT_TRUE (test::pumpUntil ([&] { return processor.channelMappingFifo.getNumReady() == 1; }));
 }
+
+TEST (Processor, CanBeDestroyedOnAnotherThreadWhileMessagesRun)
+{
+    // A host may create and delete the plug-in on a thread of its own while
+    // JUCE's messages run elsewhere: timers, the finder's list and reports
+    // from other threads keep arriving meanwhile.
+    for (int i = 0; i < 3; ++i)
+    {
+        auto processor = std::make_unique<NDIReceiverAudioProcessor>();
+        std::thread (&NDIReceiverAudioProcessor::audioBroadcastingHasBegun, processor.get(), 2).join();
+        std::atomic<bool> done { false };
+
+        std::thread host ([&] { processor.reset(); done = true; });
+        ASSERT_TRUE (test::pumpUntil ([&] { return done.load(); }, 10000));
+        host.join();
+    }
+}

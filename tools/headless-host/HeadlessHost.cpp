@@ -21,7 +21,8 @@ namespace
     {
         juce::File bundle;
         juce::String source;
-        std::vector<ChannelMapping> map;
+        juce::String map;
+        int numReceivedChannels = 2;
         double seconds = 10.0;
         double sampleRate = 48000.0;
         int blockSize = 512;
@@ -30,20 +31,28 @@ namespace
 
     void printUsage()
     {
-        std::cout << "usage: ndi-headless-host --plugin BUNDLE [--source \"HOST (Name)\"] [--map 0:0,1:1]\n"
+        std::cout << "usage: ndi-headless-host --plugin BUNDLE [--source \"HOST (Name)\"] [--map 0:0,1:1] [--channels N]\n"
                      "                         [--seconds N] [--rate HZ] [--block SAMPLES]\n"
                      "                         [--state-in FILE] [--state-out FILE]\n"
                      "  --map        received channel:output channel pairs, 0-based\n"
+                     "  --channels   how many channels the source sends (default 2): the saved routing\n"
+                     "               has one entry per received channel\n"
                      "  --state-out  saves the state as the host keeps it; --state-in restores such a file\n";
     }
 
-    std::vector<ChannelMapping> parseMap (const juce::String& text)
+    /** The routing as the plug-in saves it: one entry per received channel,
+        in channel order, (-1, -1) for a channel that is not played. */
+    std::vector<ChannelMapping> parseMap (const juce::String& text, int numReceivedChannels)
     {
-        std::vector<ChannelMapping> map;
+        std::vector<ChannelMapping> map ((size_t) juce::jmax (0, numReceivedChannels));
 
         for (const auto& pair : juce::StringArray::fromTokens (text, ",", ""))
-            map.push_back ({ pair.upToFirstOccurrenceOf (":", false, false).getIntValue(),
-                             pair.fromFirstOccurrenceOf (":", false, false).getIntValue() });
+        {
+            const auto received = pair.upToFirstOccurrenceOf (":", false, false).getIntValue();
+
+            if (juce::isPositiveAndBelow (received, numReceivedChannels))
+                map[(size_t) received] = { received, pair.fromFirstOccurrenceOf (":", false, false).getIntValue() };
+        }
 
         return map;
     }
@@ -57,7 +66,8 @@ namespace
 
             if (arg == "--plugin")          options.bundle = juce::File::getCurrentWorkingDirectory().getChildFile (value);
             else if (arg == "--source")     options.source = value;
-            else if (arg == "--map")        options.map = parseMap (value);
+            else if (arg == "--map")        options.map = value;
+            else if (arg == "--channels")   options.numReceivedChannels = value.getIntValue();
             else if (arg == "--seconds")    options.seconds = value.getDoubleValue();
             else if (arg == "--rate")       options.sampleRate = value.getDoubleValue();
             else if (arg == "--block")      options.blockSize = value.getIntValue();
@@ -110,7 +120,7 @@ namespace
 
         juce::ValueTree tree ("Parameters");
         tree.setProperty (ConnectedSourceName, options.source, nullptr);
-        tree.setProperty (ChannelMap, VectorToJuceVar (options.map), nullptr);
+        tree.setProperty (ChannelMap, VectorToJuceVar (parseMap (options.map, options.numReceivedChannels)), nullptr);
 
         {
             juce::MemoryOutputStream stream (state, false);
