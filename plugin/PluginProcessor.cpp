@@ -102,20 +102,8 @@ void NDIReceiverAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
         return;
     }
 
-    // A host that sends a longer block than it prepared for gets it processed
-    // in pieces of the prepared size, each requested and pulled like a block of
-    // its own, so that no per-channel buffer is ever overrun.
-    for (int start = 0; start < numSamples; start += preparedBlockSize)
-        processChunk (buffer, start, juce::jmin (preparedBlockSize, numSamples - start));
-
-    if (numSamples == 0)
-        processChunk (buffer, 0, 0);
-}
-
-void NDIReceiverAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int startSample, int numSamples)
-{
     receiver.requestFifo.push (numSamples);
-    buffer.clear (startSample, numSamples);
+    buffer.clear();
 
     std::vector<ChannelMapping> pulledMap;
     bool mapArrived = false;
@@ -126,8 +114,16 @@ void NDIReceiverAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, 
     if (mapArrived)
         channelMapping = pulledMap;
 
-    routeReceivedChannels (buffer, startSample, numSamples);
-    applyFade (buffer, startSample, numSamples);
+    // A host that sends a longer block than it prepared for gets it played in
+    // pieces of the prepared size, so that no per-channel buffer is overrun.
+    // The block is still requested whole, so the receiver answers it with one
+    // capture, and the pieces pull that answer in turn.
+    for (int start = 0; start < numSamples; start += preparedBlockSize)
+    {
+        const auto length = juce::jmin (preparedBlockSize, numSamples - start);
+        routeReceivedChannels (buffer, start, length);
+        applyFade (buffer, start, length);
+    }
 }
 
 void NDIReceiverAudioProcessor::routeReceivedChannels (juce::AudioBuffer<float>& buffer, int startSample, int numSamples)

@@ -83,7 +83,6 @@ public:
     Fifo<std::vector<ChannelMapping>, 100, true> channelMappingFifo;
 
 private:
-    void processChunk (juce::AudioBuffer<float>& buffer, int startSample, int numSamples);
     void routeReceivedChannels (juce::AudioBuffer<float>& buffer, int startSample, int numSamples);
     void applyFade (juce::AudioBuffer<float>& buffer, int startSample, int numSamples);
     const ChannelMapping* findUsableMapping (int ndiChannel, int numOutputs) const noexcept;
