@@ -8,20 +8,21 @@ namespace ndirt
     trimmed, so that the buffer stays at its target whatever the difference
     between the sender's and the receiver's clocks.
 
-    A proportional-integral controller on the low-passed level error. With the
-    level L (seconds of audio), the clock difference d and the trim u, the
-    buffer moves by dL/dt = d + u; u = -(kp e + ki ∫e) gives a critically
-    damped loop with a natural frequency of 0.15 rad/s: it settles in about
-    35 s and its integral holds the clock difference, so drift leaves no
-    lasting error. The loop is slow on purpose: the level jumps with every block
-    sent and captured, and a faster loop would turn those jumps into audible
-    wobbles of pitch. */
+    A proportional-integral controller on the low-passed level error, updated
+    once per control window of the synchroniser. With the level L (seconds of
+    audio), the clock difference d and the trim u, the buffer moves by
+    dL/dt = d + u; u = -(kp e + ki ∫e) gives a critically damped loop with a
+    natural frequency of 0.3 rad/s: it settles in about 20 s, a clock
+    difference of 1000 ppm appearing at once digs at most about 2.5 ms into the
+    buffer, and the integral holds the clock difference, so drift leaves no
+    lasting error. Faster would wobble the pitch more; slower would let a
+    sudden clock difference empty the buffer. */
 class FillController
 {
 public:
-    static constexpr double kp = 0.3;               // 2 * 0.15 rad/s
-    static constexpr double ki = 0.0225;            // (0.15 rad/s)^2
-    static constexpr double smoothingSeconds = 1.0; // low-pass of the measured level
+    static constexpr double kp = 0.6;               // 2 * 0.3 rad/s
+    static constexpr double ki = 0.09;              // (0.3 rad/s)^2
+    static constexpr double smoothingSeconds = 0.5; // low-pass of the measured level
     static constexpr double maxTrim = 0.005;        // +-5000 ppm
 
     /** Forgets everything, including the learnt clock difference. */

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace ndirt
 {
@@ -19,15 +20,13 @@ void FrameSync::push (const AudioBlock& block)
     {
         sourceRate = block.sampleRate;
         sourceChannels = block.numChannels;
-        longestBlockSeconds = 0.0;
         queue.reset (sourceChannels, (int) std::ceil (sourceRate * capacitySeconds));
         streamPushed = 0;
         blockEnds.clear();
         controller.reset();
+        restartWindow();
         state = State::filling;
     }
-
-    longestBlockSeconds = std::max (longestBlockSeconds, block.numSamples / (double) sourceRate);
 
     if (queue.pushPlanar (block.samples.data(), block.numSamples, block.numSamples) > 0)
         ++overflows;
@@ -100,19 +99,13 @@ int64_t FrameSync::render (int sampleRate, int numSamples)
     if (! converter.isReady() || (state == State::filling && bufferedFrames() < needed))
         return 0;
 
-    // Start at the target level: drop what arrived beyond it while filling (a
-    // fraction of a capture block), or what piled up while the caller did not
-    // capture, which counts as an overflow.
-    const double excess = bufferedFrames() - needed;
-
-    if (state == State::filling || excess > resyncThresholdSeconds * sourceRate)
+    // Start with all there is; the first control window then drops what turns
+    // out to be more than the target needs.
+    if (state == State::filling)
     {
-        queue.pop ((int) excess);
         controller.restart();
-
-        if (state == State::running)
-            ++overflows;
-
+        restartWindow();
+        firstWindow = true;
         state = State::running;
     }
 
@@ -122,13 +115,50 @@ int64_t FrameSync::render (int sampleRate, int numSamples)
     {
         ++underruns;
         controller.restart();
+        restartWindow();
         state = State::filling;
         return timestamp;
     }
 
-    const double errorSeconds = (bufferedFrames() - targetFrames()) / sourceRate;
-    converter.setRatioAdjustment (controller.update (errorSeconds, numSamples / (double) sampleRate));
+    windowLowest = std::min (windowLowest, bufferedFrames());
+    windowSeconds += numSamples / (double) sampleRate;
+
+    if (windowSeconds >= controlWindowSeconds)
+    {
+        steer();
+        restartWindow();
+    }
+
     return timestamp;
+}
+
+void FrameSync::steer()
+{
+    const double excess = windowLowest - targetFrames();
+    const bool started = firstWindow;
+    firstWindow = false;
+
+    // Right after the start, drop what is more than the target and a start
+    // margin (the loop has yet to learn the clock difference, and takes the
+    // margin away as it does); when the caller has not captured for a while,
+    // drop what is more than the target. At once, either way.
+    const double startMargin = started ? startMarginSeconds * sourceRate : 0.0;
+
+    if (excess > startMargin && (started || excess > resyncThresholdSeconds * sourceRate))
+    {
+        queue.pop ((int) (excess - startMargin));
+        controller.restart();
+        overflows += started ? 0 : 1;
+        return;
+    }
+
+    converter.setRatioAdjustment (controller.update (excess / sourceRate, windowSeconds));
+}
+
+void FrameSync::restartWindow()
+{
+    windowLowest = std::numeric_limits<double>::max();
+    windowSeconds = 0.0;
 }
 
 int64_t FrameSync::nextOutputTimestamp()
@@ -148,8 +178,7 @@ int64_t FrameSync::nextOutputTimestamp()
 
 double FrameSync::targetFrames() const
 {
-    const double seconds = baseTargetSeconds + std::min (longestBlockSeconds / 2.0, maxBlockAllowanceSeconds);
-    return seconds * sourceRate + converter.lookaheadInputFrames();
+    return baseTargetSeconds * sourceRate + converter.lookaheadInputFrames();
 }
 
 double FrameSync::bufferedFrames() const

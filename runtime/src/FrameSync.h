@@ -22,11 +22,14 @@ namespace ndirt
     through a rate converter whose ratio a FillController trims so that the
     buffer stays at its target level across clock differences.
 
-    Target latency, from the send call to the capture that returns a sample:
-    3 ms + half the duration of the longest block the source has sent (that
-    part at most 50 ms) + the converter's look-ahead (32 input samples, 0.7 ms
-    at 44.1 kHz; 32 output samples when reducing the rate). A sender of blocks
-    of 2.5 ms or less thus stays under 5.1 ms at 44.1 kHz and above.
+    Target: the least audio left in the synchroniser after a capture, taken
+    over each quarter second of output, is held at 3 ms + the converter's
+    look-ahead (32 input samples: 0.7 ms at 44.1 kHz; 32 output samples when
+    reducing the rate). Holding the least level, not the average, keeps a
+    margin whatever the pattern of sends and captures: the source's blocks of
+    any size, a host whose long blocks the caller captures in several pieces
+    at once. On top of the target a sample waits, on average, about half of
+    the source's block before the capture that returns it.
 
     Capture:
     - before any audio of the source has arrived: zero channels, zero samples;
@@ -36,14 +39,15 @@ namespace ndirt
     - otherwise exactly the requested count of samples, planar float, at the
       requested rate and the source's channel count (or the requested count of
       channels, when one is given; missing channels are silent);
-    - while the buffer fills up to its target after the start, after an
-      underrun or after a change of format, and for a conversion of more than
-      64 times up or down: silence;
+    - after the start, an underrun or a change of format, silence until the
+      buffer holds the target and the capture; then all of it plays, and after
+      a quarter second whatever stays above the target is dropped at once;
+    - for a conversion of more than 64 times up or down: silence;
     - when the buffer runs dry: the audio there was, then silence; counted as
       an underrun;
-    - when the buffer is 50 ms or more above its target at a capture (the
-      caller paused), or full (0.5 s) at a push: the oldest audio is dropped;
-      counted as an overflow.
+    - when the least level of a quarter second is 50 ms or more above the
+      target (the caller paused), or the buffer is full (0.5 s) at a push: the
+      oldest audio is dropped; counted as an overflow.
     A captured frame's timestamp is the time (100 ns units since the epoch, on
     the sender's clock) at which its first sample was produced: the send call
     of the block holding it, less the duration of the samples after it in that
@@ -52,7 +56,8 @@ class FrameSync : public AudioSink
 {
 public:
     static constexpr double baseTargetSeconds = 0.003;
-    static constexpr double maxBlockAllowanceSeconds = 0.05;
+    static constexpr double controlWindowSeconds = 0.25;
+    static constexpr double startMarginSeconds = 0.0015;
     static constexpr double resyncThresholdSeconds = 0.05;
     static constexpr double capacitySeconds = 0.5;
     static constexpr size_t maxCaptureValues = 1 << 24;
@@ -81,6 +86,11 @@ private:
         returns the timestamp of the first. */
     int64_t render (int sampleRate, int numSamples);
 
+    /** Ends a control window once it covers a quarter second: steers the
+        converter from the window's least level, or drops audio that piled up. */
+    void steer();
+    void restartWindow();
+
     double targetFrames() const;
     double bufferedFrames() const;
 
@@ -99,13 +109,15 @@ private:
     State state = State::waiting;
     int sourceRate = 0;
     int sourceChannels = 0;
-    double longestBlockSeconds = 0.0;
 
     SampleQueue queue;
     int64_t streamPushed = 0;       // frames pushed since the stream started
     std::deque<BlockEnd> blockEnds; // of the blocks not yet wholly converted
     RateConverter converter;
     FillController controller;
+    double windowLowest = 0.0;      // least level after a capture in this window
+    double windowSeconds = 0.0;     // output covered by this window so far
+    bool firstWindow = false;       // the window right after a start
     std::vector<float> interleaved;
 
     uint64_t underruns = 0;

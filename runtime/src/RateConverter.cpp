@@ -60,6 +60,12 @@ bool RateConverter::setup (int inputRate, int outputRate, int numChannels)
         return false;
 
     ready = main.setup (mainRatio, numChannels);
+
+    // Changes of the ratio glide over about 0.25 s of output instead of
+    // stepping, which would wobble the pitch.
+    if (ready)
+        main.resampler.set_rrfilt (0.25 * outputRate);
+
     return ready;
 }
 

@@ -17,6 +17,17 @@ namespace
         rt::Sender sender { rt::uniqueName ("FrameSync") };
         rt::Capture capture { sender.ndiName() };
 
+        /** For some seconds, sends 10 ms of a stereo tone at 48 kHz and captures
+            10 ms, in turn. */
+        void exchange (double seconds)
+        {
+            for (int i = 0; i < seconds * 100; ++i)
+            {
+                sendTone (48000, 2, 0.01);
+                capture.capture (48000, 480);
+            }
+        }
+
         /** Sends seconds of a tone in blocks of 1 ms. */
         void sendTone (int sampleRate, int numChannels, double seconds)
         {
@@ -179,16 +190,31 @@ TEST_F (FrameSyncTest, UnderrunGivesSilenceAndIsCounted)
     EXPECT_EQ (capture.stats().underruns, 2u);
 }
 
-TEST_F (FrameSyncTest, AudioPilingUpIsDroppedAndCounted)
+TEST_F (FrameSyncTest, AudioPilingUpBeforeTheStartIsDroppedAfterAQuarterSecond)
 {
     // Nobody captures for two seconds: the buffer keeps the newest half second.
     sendTone (48000, 2, 2.0);
     EXPECT_GE (capture.stats().overflows, 1u);
     EXPECT_NEAR (capture.stats().buffered_ms, 500.0, 2.0);
 
-    // The first capture drops what exceeds the target: latency is small again.
-    capture.capture (48000, 512);
-    EXPECT_LT (capture.stats().buffered_ms, capture.stats().target_latency_ms + 1.0);
+    // Captures start: within the first control window what is more than the
+    // target goes, and the latency is small again.
+    exchange (0.5);
+    EXPECT_LT (capture.stats().buffered_ms, capture.stats().target_latency_ms + 10.0 + 1.0);
+    EXPECT_EQ (capture.stats().underruns, 0u);
+}
+
+TEST_F (FrameSyncTest, AudioPilingUpWhileTheCallerPausesIsDroppedAndCounted)
+{
+    exchange (1.0);
+    const auto overflowsBefore = capture.stats().overflows;
+
+    // The caller stops capturing for a quarter second while the source goes on.
+    sendTone (48000, 2, 0.25);
+    exchange (0.5);
+
+    EXPECT_EQ (capture.stats().overflows, overflowsBefore + 1);
+    EXPECT_LT (capture.stats().buffered_ms, capture.stats().target_latency_ms + 10.0 + 1.0);
     EXPECT_EQ (capture.stats().underruns, 0u);
 }
 

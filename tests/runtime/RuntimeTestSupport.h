@@ -6,6 +6,7 @@
 #include <NDIRuntime.h>
 #include <NDIRuntimeSend.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -80,6 +81,7 @@ namespace rt
         int numChannels = 2;
         int sendBlock = 96;
         int captureBlock = 256;
+        int capturePiece = 0;       // > 0: each capture block is taken in pieces of at most this, at once
         double senderPpm = 0.0;     // the sender's clock runs this much fast
     };
 
@@ -114,9 +116,12 @@ namespace rt
                 else
                 {
                     now = nextCapture;
-                    const auto channels = capture.capture (link.outputRate, link.captureBlock);
+                    const int piece = link.capturePiece > 0 ? link.capturePiece : link.captureBlock;
+
+                    for (int taken = 0; taken < link.captureBlock; taken += piece)
+                        onCapture (now, capture.capture (link.outputRate, std::min (piece, link.captureBlock - taken)));
+
                     samplesCaptured += link.captureBlock;
-                    onCapture (now, channels);
                 }
             }
         }
