@@ -32,7 +32,8 @@ run_tests build/release
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 configure_and_build build/asan -DNDIR_SANITIZE="address;undefined" -DNDIR_BUILD_BENCHMARKS=OFF
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
+    UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
 
 echo "== ThreadSanitizer: FIFOs, receiver, processor, runtime"
 configure_and_build build/tsan -DNDIR_SANITIZE=thread \
