@@ -138,17 +138,6 @@ namespace
         return { peaks[numBlocks / 2], crossings[numBlocks / 2] };
     }
 
-    juce::MemoryBlock stateNaming (const juce::String& source, const std::vector<ChannelMapping>& map)
-    {
-        juce::ValueTree tree ("Parameters");
-        tree.setProperty (ConnectedSourceName, source, nullptr);
-        tree.setProperty (ChannelMap, VectorToJuceVar (map), nullptr);
-
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream stream (block, false);
-        tree.writeToStream (stream);
-        return block;
-    }
 
     class HostedPlugin : public ::testing::TestWithParam<const char*>
     {
@@ -224,7 +213,7 @@ TEST_P (HostedPlugin, PlaysTheSavedSourceFromAnotherProcessAndRestoresIntoANewIn
         auto plugin = load (*format, bundle(), 48000.0, 512);
         ASSERT_NE (plugin, nullptr);
 
-        const auto state = instance == 0 ? wrapStateForHost (*plugin, stateNaming (sender.ndiName, { { 0, 1 }, { -1, -1 } })) : saved;
+        const auto state = instance == 0 ? wrapStateForHost (*plugin, test::savedState (sender.ndiName, { { 0, 1 }, { -1, -1 } })) : saved;
         plugin->setStateInformation (state.getData(), (int) state.getSize());
         plugin->prepareToPlay (48000.0, 512);
 

@@ -24,17 +24,6 @@ namespace
         processor.setStateInformation (block.getData(), (int) block.getSize());
     }
 
-    juce::MemoryBlock stateWith (const juce::String& source, const std::vector<ChannelMapping>& map)
-    {
-        juce::ValueTree tree ("Parameters");
-        tree.setProperty (ConnectedSourceName, source, nullptr);
-        tree.setProperty (ChannelMap, VectorToJuceVar (map), nullptr);
-
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream stream (block, false);
-        tree.writeToStream (stream);
-        return block;
-    }
 
     const juce::MemoryBlock* savedMap (const NDIReceiverAudioProcessor& processor)
     {
@@ -96,7 +85,7 @@ TEST (State, RestoringAnEmptyStateRemovesBothPropertiesAndKeepsTheConnection)
 
 TEST (State, BadBytesChangeNothing)
 {
-    const auto good = stateWith ("HOST (Kept)", { { 0, 1 } });
+    const auto good = test::savedState ("HOST (Kept)", { { 0, 1 } });
     const auto* bytes = static_cast<const unsigned char*> (good.getData());
 
     const auto from = [] (std::initializer_list<unsigned char> list) { return std::vector<unsigned char> (list); };
@@ -178,7 +167,7 @@ TEST (State, ATreeOfAnotherKindIsUsedAsItIs)
 TEST (State, SaveAndRestoreFromAnotherThreadGoThroughTheMessageThread)
 {
     NDIReceiverAudioProcessor processor;
-    const auto restored = stateWith ("HOST (Elsewhere)", { { 1, 0 } });
+    const auto restored = test::savedState ("HOST (Elsewhere)", { { 1, 0 } });
     juce::MemoryBlock savedRightAfter;
 
     std::thread host ([&]
@@ -220,16 +209,16 @@ TEST (Reconnection, ARestoredInstanceConnectsAsSoonAsTheFinderSeesTheSource)
 {
     NDIReceiverAudioProcessor processor;
 
-    restoreState (processor, stateWith ("HOST (Not yet)", {}));
-    restoreState (processor, stateWith ("", {}));
+    restoreState (processor, test::savedState ("HOST (Not yet)", {}));
+    restoreState (processor, test::savedState ("", {}));
     EXPECT_FALSE (processor.receiver.isThreadRunning()) << "an empty name matches no listed source";
 
     RealTimeSource early ("Appears early", 48000, 2, RealTimeSource::sines());
-    restoreState (processor, stateWith (juce::String (early.ndiName()), { { 0, 0 } }));
+    restoreState (processor, test::savedState (juce::String (early.ndiName()), { { 0, 0 } }));
     ASSERT_TRUE (pumpUntil ([&] { return processor.receiver.currentSource.name == juce::String (early.ndiName()); }, 5000));
 
     RealTimeSource later ("Appears later", 48000, 2, RealTimeSource::sines());
-    restoreState (processor, stateWith (juce::String (later.ndiName()), { { 0, 0 } }));
+    restoreState (processor, test::savedState (juce::String (later.ndiName()), { { 0, 0 } }));
     ASSERT_TRUE (pumpUntil ([&] { return processor.receiver.currentSource.name == juce::String (later.ndiName()); }, 5000));
     EXPECT_TRUE (processor.receiver.isThreadRunning());
 }
@@ -238,7 +227,7 @@ TEST (Reconnection, RestoringTheConnectedSourceOnlyReportsAgain)
 {
     RealTimeSource source ("Restored twice", 48000, 2, RealTimeSource::sines());
     NDIReceiverAudioProcessor processor;
-    const auto state = stateWith (juce::String (source.ndiName()), {});
+    const auto state = test::savedState (juce::String (source.ndiName()), {});
 
     restoreState (processor, state);
     ASSERT_TRUE (pumpUntil ([&] { return processor.receiver.isThreadRunning(); }, 5000));

@@ -1,10 +1,23 @@
 #include "support/NDITestSupport.h"
+#include "plugin/GlobalDefs.h"
 
 #include <chrono>
 #include <cmath>
 
 namespace test
 {
+    juce::MemoryBlock savedState (const juce::String& source, const std::vector<ChannelMapping>& map)
+    {
+        juce::ValueTree tree ("Parameters");
+        tree.setProperty (ConnectedSourceName, source, nullptr);
+        tree.setProperty (ChannelMap, VectorToJuceVar (map), nullptr);
+
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream stream (block, false);
+        tree.writeToStream (stream);
+        return block;
+    }
+
     bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     {
         const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "common/ChannelMapping.h"
+
 #include <NDIRuntimeSend.h>
 
+#include <juce_data_structures/juce_data_structures.h>
 #include <juce_events/juce_events.h>
 
 #include <atomic>
@@ -13,6 +16,10 @@
 
 namespace test
 {
+    /** The plug-in's saved state naming a source and a routing, as
+        getStateInformation writes it. */
+    juce::MemoryBlock savedState (const juce::String& source, const std::vector<ChannelMapping>& map);
+
     /** Runs the message loop until `condition` holds or `timeoutMs` passes;
         returns whether it held. */
     bool pumpUntil (const std::function<bool()>& condition, int timeoutMs = 5000);
