@@ -16,5 +16,6 @@ function (ndir_add_test name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES
             FAIL_REGULAR_EXPRESSION "JUCE Assertion failure|Leaked objects detected"
+            LABELS ${name}
             TIMEOUT 300)
 endfunction()

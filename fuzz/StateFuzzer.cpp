@@ -15,10 +15,12 @@ namespace
     NDIReceiverAudioProcessor& processor()
     {
         // One processor for the whole run, created on this thread, which is
-        // the message thread: restores apply at once.
-        static juce::ScopedJuceInitialiser_GUI juce;
-        static NDIReceiverAudioProcessor instance;
-        return instance;
+        // the message thread: restores apply at once. Neither it nor JUCE is
+        // torn down at exit, where JUCE's own statics may already be gone.
+        static auto* juce = new juce::ScopedJuceInitialiser_GUI();
+        static auto* instance = new NDIReceiverAudioProcessor();
+        juce::ignoreUnused (juce);
+        return *instance;
     }
 }
 

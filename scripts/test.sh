@@ -35,10 +35,10 @@ configure_and_build build/asan -DNDIR_SANITIZE="address;undefined" -DNDIR_BUILD_
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1 run_tests build/asan
 
-echo "== ThreadSanitizer: FIFOs, receiver, processor, runtime"
+echo "== ThreadSanitizer: FIFOs, finder, receiver, processor, runtime"
 configure_and_build build/tsan -DNDIR_SANITIZE=thread \
     -DNDIR_BUILD_PLUGIN=OFF -DNDIR_BUILD_BENCHMARKS=OFF
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests build/tsan -R '^(Fifo|MessageThreadCaller|NDIReceiver|Processor|Runtime)'
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_tests build/tsan -L '^(common_tests|ndi_tests|plugin_tests|RuntimeTests)$'
 
 echo "== fuzzing"
 CC=clang CXX=clang++ configure_and_build build/fuzz -DNDIR_BUILD_FUZZERS=ON \
