@@ -107,7 +107,7 @@ TEST_F (NDIReceiverTest, ConnectsUnderItsOwnNameAndReportsBroadcasting)
 
     ASSERT_TRUE (waitForBroadcasting());
     ASSERT_TRUE (pumpUntil ([&] { return ! listener.reports.empty() && listener.reports.back() == "begun 3"; }));
-    EXPECT_EQ (receiver.channelFifos.size(), 3u);
+    EXPECT_EQ (test::bankSize (receiver), 3u);
     EXPECT_TRUE (listener.onMessageThread);
 }
 
@@ -145,7 +145,7 @@ TEST_F (NDIReceiverTest, AnotherSourceReconnectsAndReportsTheNewState)
     ASSERT_TRUE (waitForBroadcasting());
     ASSERT_TRUE (pumpUntil ([&] { return listener.reports.back() == "begun 8"; }));
     EXPECT_EQ (listener.reports, (std::vector<std::string> { "begun 2", "ended", "begun 8" }));
-    EXPECT_EQ (receiver.channelFifos.size(), 8u);
+    EXPECT_EQ (test::bankSize (receiver), 8u);
 }
 
 TEST_F (NDIReceiverTest, RequestsQueuedBeforeTheConnectionAreNotAnswered)
@@ -200,5 +200,5 @@ TEST_F (NDIReceiverTest, NoAudioFromANameThatIsNotOnTheNetwork)
 
     EXPECT_FALSE (receiver.isBroadcasting.load());
     EXPECT_EQ (receiver.numChannels.load(), 0);
-    EXPECT_TRUE (receiver.channelFifos.empty());
+    EXPECT_EQ (test::bankSize (receiver), 0u);
 }

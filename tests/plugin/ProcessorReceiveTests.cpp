@@ -221,14 +221,14 @@ TEST (ProcessorReceive, ASourceWithMoreChannelsRebuildsTheFifoBank)
 
     connect (processor, stereo);
     host.play (repeat (480, 30));
-    EXPECT_EQ (processor.receiver.channelFifos.size(), 2u);
+    EXPECT_EQ (test::bankSize (processor.receiver), 2u);
 
     connect (processor, eight);
     processor.handOverChannelMapping ({ { 7, 0 }, { 2, 1 } });
     host.play (repeat (480, 30));
 
     EXPECT_EQ (processor.receiver.numChannels.load(), 8);
-    EXPECT_EQ (processor.receiver.channelFifos.size(), 8u);
+    EXPECT_EQ (test::bankSize (processor.receiver), 8u);
     EXPECT_NEAR (lastSample (host, 0), 0.8f, 1.0e-3f);
     EXPECT_NEAR (lastSample (host, 1), 0.3f, 1.0e-3f);
 }

@@ -18,6 +18,12 @@ namespace test
         return block;
     }
 
+    size_t bankSize (NDIReceiver& receiver)
+    {
+        const juce::ScopedLock lock (receiver.fifoLock);
+        return receiver.channelFifos.size();
+    }
+
     bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
     {
         const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/ChannelMapping.h"
+#include "ndi/NDIReceiver.h"
 
 #include <NDIRuntimeSend.h>
 
@@ -19,6 +20,10 @@ namespace test
     /** The plug-in's saved state naming a source and a routing, as
         getStateInformation writes it. */
     juce::MemoryBlock savedState (const juce::String& source, const std::vector<ChannelMapping>& map);
+
+    /** How many channel FIFOs the receiver's bank holds now, read under the
+        lock that guards the bank against the receiver thread. */
+    size_t bankSize (NDIReceiver& receiver);
 
     /** Runs the message loop until `condition` holds or `timeoutMs` passes;
         returns whether it held. */
