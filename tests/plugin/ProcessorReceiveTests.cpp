@@ -232,3 +232,23 @@ TEST (ProcessorReceive, ASourceWithMoreChannelsRebuildsTheFifoBank)
     EXPECT_NEAR (lastSample (host, 0), 0.8f, 1.0e-3f);
     EXPECT_NEAR (lastSample (host, 1), 0.3f, 1.0e-3f);
 }
+
+TEST (ProcessorReceive, ChannelsFromTheSixtyFifthOnAreNotPlayed)
+{
+    std::vector<float> levels (66);
+
+    for (size_t c = 0; c < levels.size(); ++c)
+        levels[c] = 0.01f * (float) (c + 1);
+
+    RealTimeSource source ("Sixty-six channels", 48000, 66, RealTimeSource::constantLevels (levels));
+    NDIReceiverAudioProcessor processor;
+    HostThread host (processor, 48000.0, 480);
+
+    connect (processor, source);
+    processor.handOverChannelMapping ({ { 64, 0 }, { 65, 0 }, { 63, 1 } });
+    host.play (repeat (480, 30));
+
+    EXPECT_EQ (processor.receiver.numChannels.load(), 66);
+    EXPECT_EQ (lastSample (host, 0), 0.0f) << "channels 65 and 66 have no delay line and are skipped";
+    EXPECT_NEAR (lastSample (host, 1), 0.64f, 1.0e-3f) << "channel 64 still plays";
+}
